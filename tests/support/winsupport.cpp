@@ -1,0 +1,301 @@
+#include "winsupport.h"
+
+#include <shellapi.h>
+
+std::wstring TestDir()
+{
+    wchar_t path[MAX_PATH];
+    DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
+    std::wstring p(path, n);
+    return p.substr(0, p.find_last_of(L"\\/"));
+}
+
+std::wstring BinDir()
+{
+    wchar_t buf[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(L"BUILD_BIN", buf, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) {
+        /* A Unix path: Wine maps the root to drive Z:. */
+        std::wstring p(buf, n);
+        if (!p.empty() && p[0] == L'/') {
+            for (auto &c : p)
+                if (c == L'/')
+                    c = L'\\';
+            p = L"Z:" + p;
+        }
+        return p;
+    }
+    return JoinPath(TestDir(), L"..\\bin");
+}
+
+std::wstring JoinPath(const std::wstring &dir, const std::wstring &name)
+{
+    if (!dir.empty() && (dir.back() == L'\\' || dir.back() == L'/'))
+        return dir + name;
+    return dir + L"\\" + name;
+}
+
+std::wstring MakeScratchDir(const std::wstring &name)
+{
+    std::wstring root = JoinPath(TestDir(), L"scratch");
+    CreateDirectoryW(root.c_str(), NULL);
+    std::wstring dir = JoinPath(root, name);
+    RemoveTree(dir);
+    CreateDirectoryW(dir.c_str(), NULL);
+    return dir;
+}
+
+void RemoveTree(const std::wstring &dir)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(JoinPath(dir, L"*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            std::wstring path = JoinPath(dir, name);
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else {
+                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileW(path.c_str());
+            }
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryW(dir.c_str());
+}
+
+bool FileExists(const std::wstring &path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool CopyInto(const std::wstring &file, const std::wstring &dir, const std::wstring &newName)
+{
+    std::wstring name = newName.empty() ? file.substr(file.find_last_of(L"\\/") + 1) : newName;
+    return CopyFileW(file.c_str(), JoinPath(dir, name).c_str(), FALSE) != 0;
+}
+
+std::string ReadFileBytes(const std::wstring &path)
+{
+    std::string data;
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                           OPEN_EXISTING, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return data;
+    char buf[4096];
+    DWORD got;
+    while (ReadFile(h, buf, sizeof(buf), &got, NULL) && got)
+        data.append(buf, got);
+    CloseHandle(h);
+    return data;
+}
+
+bool WriteFileBytes(const std::wstring &path, const std::string &data)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD put = 0;
+    BOOL ok = WriteFile(h, data.data(), (DWORD)data.size(), &put, NULL);
+    CloseHandle(h);
+    return ok && put == data.size();
+}
+
+void PumpMessages(DWORD ms)
+{
+    DWORD start = GetTickCount();
+    do {
+        MSG msg;
+        while (PeekMessageW(&msg, NULL, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < ms);
+}
+
+std::wstring WindowText(HWND hwnd)
+{
+    wchar_t buf[1024];
+    int n = GetWindowTextW(hwnd, buf, 1024);
+    return std::wstring(buf, n > 0 ? n : 0);
+}
+
+std::wstring ClassOf(HWND hwnd)
+{
+    wchar_t buf[256];
+    int n = GetClassNameW(hwnd, buf, 256);
+    return std::wstring(buf, n > 0 ? n : 0);
+}
+
+RECT ClientRectOf(HWND hwnd)
+{
+    RECT rc = {0, 0, 0, 0};
+    GetClientRect(hwnd, &rc);
+    return rc;
+}
+
+RECT RectInParent(HWND hwnd)
+{
+    RECT rc;
+    GetWindowRect(hwnd, &rc);
+    MapWindowPoints(HWND_DESKTOP, GetParent(hwnd), (POINT *)&rc, 2);
+    return rc;
+}
+
+struct EnumArgs {
+    DWORD pid;
+    bool visibleOnly;
+    std::vector<HWND> *out;
+};
+
+static BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM lParam)
+{
+    EnumArgs *args = (EnumArgs *)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid == args->pid && (!args->visibleOnly || IsWindowVisible(hwnd)))
+        args->out->push_back(hwnd);
+    return TRUE;
+}
+
+std::vector<HWND> WindowsOfProcess(DWORD pid, bool visibleOnly)
+{
+    std::vector<HWND> out;
+    EnumArgs args = {pid, visibleOnly, &out};
+    EnumWindows(CollectWindow, (LPARAM)&args);
+    return out;
+}
+
+HWND WaitForWindow(DWORD pid, const wchar_t *cls, const wchar_t *title, DWORD ms)
+{
+    HWND found = NULL;
+    PumpUntil(
+        [&] {
+            for (HWND h : WindowsOfProcess(pid, true)) {
+                if (cls && ClassOf(h) != cls)
+                    continue;
+                if (title && WindowText(h) != title)
+                    continue;
+                found = h;
+                return true;
+            }
+            return false;
+        },
+        ms);
+    return found;
+}
+
+static BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lParam)
+{
+    ((std::vector<HWND> *)lParam)->push_back(hwnd);
+    return TRUE;
+}
+
+MessageBoxView ReadMessageBox(HWND box)
+{
+    MessageBoxView v;
+    v.hwnd = box;
+    v.title = WindowText(box);
+    std::vector<HWND> children;
+    EnumChildWindows(box, CollectChild, (LPARAM)&children);
+    for (HWND c : children) {
+        std::wstring cls = ClassOf(c);
+        LONG style = GetWindowLongW(c, GWL_STYLE);
+        if (_wcsicmp(cls.c_str(), L"Button") == 0)
+            v.buttons.push_back(WindowText(c));
+        else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
+            if ((style & SS_TYPEMASK) == SS_ICON) {
+                /* The standard boxes put the icon in control 0x14; an error
+                   box shows the system's hand icon there. */
+                HICON icon = (HICON)SendMessageW(c, STM_GETICON, 0, 0);
+                if (icon && icon == LoadIconW(NULL, (LPCWSTR)IDI_HAND))
+                    v.hasErrorIcon = true;
+            } else if (GetDlgCtrlID(c) == 0xFFFF) {
+                v.text = WindowText(c);
+            }
+        }
+    }
+    return v;
+}
+
+bool PressButton(HWND parent, const wchar_t *text)
+{
+    std::vector<HWND> children;
+    EnumChildWindows(parent, CollectChild, (LPARAM)&children);
+    for (HWND c : children) {
+        if (_wcsicmp(ClassOf(c).c_str(), L"Button") == 0 && WindowText(c) == text) {
+            PostMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c), BN_CLICKED), (LPARAM)c);
+            return true;
+        }
+    }
+    return false;
+}
+
+Process StartProcess(const std::wstring &exe, const std::wstring &args, const std::wstring &cwd)
+{
+    Process p;
+    std::wstring cmd = L"\"" + exe + L"\"";
+    if (!args.empty())
+        cmd += L" " + args;
+    STARTUPINFOW si;
+    ZeroMemory(&si, sizeof(si));
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi;
+    std::vector<wchar_t> line(cmd.begin(), cmd.end());
+    line.push_back(0);
+    if (CreateProcessW(exe.c_str(), line.data(), NULL, NULL, FALSE, 0, NULL,
+                       cwd.empty() ? NULL : cwd.c_str(), &si, &pi)) {
+        CloseHandle(pi.hThread);
+        p.process = pi.hProcess;
+        p.pid = pi.dwProcessId;
+        /* Let the program reach its message loop. */
+        WaitForInputIdle(pi.hProcess, 5000);
+    }
+    return p;
+}
+
+DWORD WaitForExit(Process &p, DWORD ms)
+{
+    if (!p.process)
+        return (DWORD)-1;
+    if (WaitForSingleObject(p.process, ms) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = 0;
+    GetExitCodeProcess(p.process, &code);
+    return code;
+}
+
+void KillProcess(Process &p)
+{
+    if (p.process) {
+        TerminateProcess(p.process, 99);
+        WaitForSingleObject(p.process, 5000);
+    }
+}
+
+void CloseProcess(Process &p)
+{
+    if (p.process)
+        CloseHandle(p.process);
+    p.process = NULL;
+}
+
+bool SetRegString(HKEY root, const std::wstring &key, const wchar_t *name, const std::wstring &value)
+{
+    HKEY h;
+    if (RegCreateKeyExW(root, key.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &h, NULL) != ERROR_SUCCESS)
+        return false;
+    LONG rc = RegSetValueExW(h, name, 0, REG_SZ, (const BYTE *)value.c_str(),
+                             (DWORD)((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(h);
+    return rc == ERROR_SUCCESS;
+}
+
+bool DeleteRegTree(HKEY root, const std::wstring &key)
+{
+    return RegDeleteTreeW(root, key.c_str()) == ERROR_SUCCESS;
+}

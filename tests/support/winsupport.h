@@ -1,0 +1,82 @@
+/*
+ * Helpers shared by the test programs: finding and reading windows as a
+ * person sees them, pumping messages, starting the real programs and
+ * locating the build's files.
+ */
+#ifndef WINSUPPORT_H
+#define WINSUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+/* Directory of the running test program, and of the built programs (BUILD_BIN). */
+std::wstring TestDir();
+std::wstring BinDir();
+std::wstring JoinPath(const std::wstring &dir, const std::wstring &name);
+
+/* A fresh empty directory under the test directory's scratch area. */
+std::wstring MakeScratchDir(const std::wstring &name);
+void RemoveTree(const std::wstring &dir);
+bool FileExists(const std::wstring &path);
+bool CopyInto(const std::wstring &file, const std::wstring &dir, const std::wstring &newName = L"");
+std::string ReadFileBytes(const std::wstring &path);
+bool WriteFileBytes(const std::wstring &path, const std::string &data);
+
+/* Dispatches this thread's messages for about ms milliseconds. */
+void PumpMessages(DWORD ms);
+/* Dispatches messages until done() is true or ms elapse; returns done(). */
+template <typename F> bool PumpUntil(F done, DWORD ms)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (done())
+            return true;
+        if (GetTickCount() - start >= ms)
+            return done();
+        PumpMessages(10);
+    }
+}
+
+std::wstring WindowText(HWND hwnd);
+std::wstring ClassOf(HWND hwnd);
+RECT ClientRectOf(HWND hwnd);
+/* A window's rectangle in its parent's client coordinates. */
+RECT RectInParent(HWND hwnd);
+
+/* Top-level windows of a process (visible ones only when visibleOnly). */
+std::vector<HWND> WindowsOfProcess(DWORD pid, bool visibleOnly);
+/* The first top-level window of the process with that class (null: any) and
+   title (null: any), waiting up to ms milliseconds. */
+HWND WaitForWindow(DWORD pid, const wchar_t *cls, const wchar_t *title, DWORD ms);
+
+/* A message box as a person reads it. */
+struct MessageBoxView {
+    HWND hwnd = NULL;
+    std::wstring title;
+    std::wstring text;
+    bool hasErrorIcon = false;
+    std::vector<std::wstring> buttons;
+};
+MessageBoxView ReadMessageBox(HWND box);
+/* Presses the box's button with this text (as a click would). */
+bool PressButton(HWND parent, const wchar_t *text);
+
+struct Process {
+    HANDLE process = NULL;
+    DWORD pid = 0;
+};
+/* Starts a program with the given command line and working directory. */
+Process StartProcess(const std::wstring &exe, const std::wstring &args = L"",
+                     const std::wstring &cwd = L"");
+/* Waits for the process to end; returns its exit code, or STILL_ACTIVE after ms. */
+DWORD WaitForExit(Process &p, DWORD ms);
+void KillProcess(Process &p);
+void CloseProcess(Process &p);
+
+/* Registry helpers for HKEY_CURRENT_USER\Software\Wine settings of the prefix. */
+bool SetRegString(HKEY root, const std::wstring &key, const wchar_t *name, const std::wstring &value);
+bool DeleteRegTree(HKEY root, const std::wstring &key);
+
+#endif
