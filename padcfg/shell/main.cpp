@@ -1,0 +1,199 @@
+/*
+ * The tablet control panel: start-up checks, window classes, the main window
+ * with its menu and row of tiles, command dispatch to the dialogs, and the
+ * shut-down that closes the Wintab manager before releasing the library.
+ */
+#include "padcfg.h"
+
+HINSTANCE g_hInst;
+WCHAR g_szCaption[CAPTION_LEN];
+HMGR g_hMgr;
+HWND g_focusTile;
+
+/* Dialogs join this table as they become part of the program. */
+static TileRecord s_tiles[] = {
+    {IDT_INFORMATION, IDI_INFOTILE, IDS_INFORMATION, NULL, NULL, IDD_INFORMATION, NULL},
+    {IDT_FEATURES, IDI_FEATURESTILE, IDS_FEATURES, NULL, NULL, IDD_FEATURES, NULL},
+    {IDT_CUSTOMIZATION, IDI_SETUPTILE, IDS_CUSTOMIZATION, NULL, NULL, IDD_SETUP, NULL},
+};
+
+TileLayout g_tileLayout = {3, 1, s_tiles};
+
+void ShowErrorBox(HWND owner, UINT stringId)
+{
+    WCHAR text[MESSAGE_LEN];
+    if (LoadStringW(g_hInst, stringId, text, MESSAGE_LEN) <= 0)
+        text[0] = 0;
+    MessageBoxW(owner, text, g_szCaption, MB_ICONERROR);
+}
+
+/* A copy that is already running is brought forward instead of starting twice. */
+static BOOL ActivateRunningCopy(void)
+{
+    HWND main = FindWindowW(g_szCaption, g_szCaption);
+    if (!main)
+        return FALSE;
+
+    HWND popup = GetLastActivePopup(main);
+    SetForegroundWindow(main);
+    if (popup && popup != main)
+        SetForegroundWindow(popup);
+    else if (IsIconic(main))
+        ShowWindow(main, SW_RESTORE);
+    return TRUE;
+}
+
+BOOL InitApplication(HINSTANCE hInstance, HINSTANCE hPrevInstance)
+{
+    (void)hPrevInstance; /* always null on Win32: the window look-up finds a running copy */
+
+    if (LoadStringW(hInstance, IDS_CAPTION, g_szCaption, CAPTION_LEN) <= 0)
+        g_szCaption[0] = 0;
+    if (ActivateRunningCopy())
+        return FALSE;
+
+    /* The first Wintab call loads the library. */
+    if (WTInfoW(0, 0, NULL) == 0) {
+        ShowErrorBox(NULL, IDS_NO_DRIVER);
+        return FALSE;
+    }
+
+    if (!RegisterSetAreaClass(hInstance) || !RegisterTweakClass(hInstance))
+        return FALSE;
+
+    WNDCLASSW wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = TileWndProc;
+    wc.cbWndExtra = TILE_SLOTS * sizeof(LONG_PTR);
+    wc.hInstance = hInstance;
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)GetStockObject(NULL_BRUSH);
+    wc.lpszClassName = TILE_CLASS;
+    if (!RegisterClassW(&wc))
+        return FALSE;
+
+    ZeroMemory(&wc, sizeof(wc));
+    wc.style = CS_VREDRAW | CS_HREDRAW;
+    wc.lpfnWndProc = MainWndProc;
+    wc.hInstance = hInstance;
+    wc.hIcon = LoadIconW(hInstance, MAKEINTRESOURCEW(IDI_PADCFG));
+    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN);
+    wc.lpszClassName = g_szCaption;
+    return RegisterClassW(&wc) != 0;
+}
+
+BOOL InitInstance(HINSTANCE hInstance, int nCmdShow)
+{
+    g_hInst = hInstance;
+
+    /* The client area holds exactly one row of three tiles, each three icons
+       wide and two high; the frame is whatever this style and menu need. */
+    const DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    RECT rc = {0, 0, 9 * GetSystemMetrics(SM_CXICON), 2 * GetSystemMetrics(SM_CYICON)};
+    AdjustWindowRectEx(&rc, style, TRUE, 0);
+
+    HWND hwnd = CreateWindowExW(0, g_szCaption, g_szCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                rc.right - rc.left, rc.bottom - rc.top, NULL, NULL, hInstance, NULL);
+    if (!hwnd)
+        return FALSE;
+
+    g_hMgr = WTMgrOpen(hwnd, WT_DEFBASE);
+    if (!g_hMgr) {
+        ShowErrorBox(NULL, IDS_NO_DRIVER);
+        DestroyWindow(hwnd);
+        return FALSE;
+    }
+
+    ShowWindow(hwnd, nCmdShow);
+    return TRUE;
+}
+
+static TileRecord *TileOfCommand(UINT command)
+{
+    return &g_tileLayout.records[command - IDM_INFORMATION];
+}
+
+static LRESULT OnTileNotify(UINT code, HWND tile)
+{
+    switch (code) {
+    case TN_FOCUSED:
+        g_focusTile = tile;
+        return 0;
+    case TN_QUERYFOCUS:
+        return (LRESULT)g_focusTile;
+    case TN_OPEN:
+        SendMessageW(GetParent(tile), WM_COMMAND, GetDlgCtrlID(tile) + TILE_TO_COMMAND, 0);
+        return 0;
+    }
+    return 0;
+}
+
+static void OpenTileDialog(HWND hwnd, WPARAM wParam, LPARAM lParam)
+{
+    TileRecord *record = TileOfCommand(LOWORD(wParam));
+
+    /* The highlight moves to the command's tile before its dialog opens. */
+    g_focusTile = record->tile;
+    SetFocus(record->tile);
+
+    if (record->preOpen && record->preOpen(hwnd, WM_COMMAND, wParam, lParam))
+        return;
+    if (record->dialogProc)
+        DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(record->templateId), hwnd, record->dialogProc, 0);
+}
+
+static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
+{
+    UINT id = LOWORD(wParam);
+
+    if (id >= IDT_INFORMATION && id <= IDT_CUSTOMIZATION)
+        return OnTileNotify(HIWORD(wParam), (HWND)lParam);
+
+    switch (id) {
+    case IDM_INFORMATION:
+    case IDM_TRANSDUCER:
+    case IDM_SETUP:
+        OpenTileDialog(hwnd, wParam, lParam);
+        break;
+    case IDM_EXIT:
+        DestroyWindow(hwnd);
+        break;
+    case IDM_ABOUT:
+        /* The About box joins the menu with its dialog. */
+        break;
+    default:
+        if (id >= IDM_HELP_FIRST && id <= IDM_HELP_LAST)
+            MessageBoxW(hwnd, L"To be supplied.", L"NO HELP YET!", MB_OK);
+        break;
+    }
+    return 0;
+}
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE:
+        g_focusTile = CreateTiles(hwnd, &g_tileLayout);
+        if (!g_focusTile)
+            DestroyWindow(hwnd);
+        return 0;
+
+    case WM_DESTROY:
+        if (g_hMgr)
+            WTMgrClose(g_hMgr);
+        UnloadWintab();
+        PostQuitMessage(0);
+        return 0;
+
+    case WM_SETFOCUS:
+        SetFocus(g_focusTile);
+        return 0;
+
+    case WM_COMMAND:
+        return OnCommand(hwnd, wParam, lParam);
+    }
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+}

@@ -1,0 +1,115 @@
+/*
+ * Run-time binding to the Wintab 32-bit library.
+ *
+ * The panel is not linked against Wintab, so it starts (and can say that the
+ * driver is missing) on a machine without one. Each function it calls has a
+ * wrapper of the same name and arguments; behind each stands an entry that is
+ * resolved by ordinal on first use. A missing library or entry reads as 0,
+ * and nothing is cached on failure, so the next call tries again.
+ */
+#include "padcfg.h"
+
+/* name, return type, parameter list, argument list; in table order. */
+#define WINTAB_ENTRIES(X)                                                                  \
+    X(WTMgrDeviceConfig, UINT, (HMGR hMgr, UINT wDevice, HWND hWnd), (hMgr, wDevice, hWnd)) \
+    X(WTMgrClose, BOOL, (HMGR hMgr), (hMgr))                                               \
+    X(WTInfoW, UINT, (UINT wCategory, UINT nIndex, LPVOID lpOutput),                       \
+      (wCategory, nIndex, lpOutput))                                                       \
+    X(WTGetW, BOOL, (HCTX hCtx, LPLOGCONTEXTW lpLogCtx), (hCtx, lpLogCtx))                 \
+    X(WTMgrCsrButtonMap, BOOL, (HMGR hMgr, UINT wCursor, LPBYTE lpLogBtns, LPBYTE lpSysBtns), \
+      (hMgr, wCursor, lpLogBtns, lpSysBtns))                                               \
+    X(WTMgrContextEnum, BOOL, (HMGR hMgr, WTENUMPROC lpEnumFunc, LPARAM lParam),           \
+      (hMgr, lpEnumFunc, lParam))                                                          \
+    X(WTSetW, BOOL, (HCTX hCtx, LPLOGCONTEXTW lpLogCtx), (hCtx, lpLogCtx))                 \
+    X(WTMgrDefContext, HCTX, (HMGR hMgr, BOOL fSystem), (hMgr, fSystem))                   \
+    X(WTMgrCsrEnable, BOOL, (HMGR hMgr, UINT wCursor, BOOL fEnable), (hMgr, wCursor, fEnable)) \
+    X(WTMgrOpen, HMGR, (HWND hWnd, UINT wMsgBase), (hWnd, wMsgBase))                       \
+    X(WTClose, BOOL, (HCTX hCtx), (hCtx))                                                  \
+    X(WTOpenW, HCTX, (HWND hWnd, LPLOGCONTEXTW lpLogCtx, BOOL fEnable),                    \
+      (hWnd, lpLogCtx, fEnable))                                                           \
+    X(WTEnable, BOOL, (HCTX hCtx, BOOL fEnable), (hCtx, fEnable))                          \
+    X(WTOverlap, BOOL, (HCTX hCtx, BOOL fToTop), (hCtx, fToTop))                           \
+    X(WTPacket, BOOL, (HCTX hCtx, UINT wSerial, LPVOID lpPkt), (hCtx, wSerial, lpPkt))
+
+enum {
+#define ENTRY_INDEX(name, ret, params, args) ENTRY_##name,
+    WINTAB_ENTRIES(ENTRY_INDEX)
+#undef ENTRY_INDEX
+        ENTRY_COUNT
+};
+
+WintabEntry g_wintabEntries[] = {
+#define ENTRY_RECORD(name, ret, params, args) {#name, ORD_##name, NULL, NULL},
+    WINTAB_ENTRIES(ENTRY_RECORD)
+#undef ENTRY_RECORD
+};
+const int g_wintabEntryCount = ENTRY_COUNT;
+
+static HMODULE s_hWintab;        /* the loaded library, null while not loaded */
+static WintabEntry *s_resolved;  /* resolved entries, most recent first */
+
+void ResolveWintabEntry(WintabEntry *entry)
+{
+    if (!s_hWintab)
+        s_hWintab = LoadLibraryW(L"Wintab32");
+    if (!s_hWintab)
+        return;
+
+    LPCSTR proc = entry->ordinal ? (LPCSTR)MAKEINTRESOURCEA(entry->ordinal) : entry->name;
+    entry->address = GetProcAddress(s_hWintab, proc);
+    if (entry->address) {
+        entry->next = s_resolved;
+        s_resolved = entry;
+    }
+}
+
+void UnloadWintab(void)
+{
+    if (!s_hWintab)
+        return;
+    FreeLibrary(s_hWintab);
+    s_hWintab = NULL;
+
+    while (s_resolved) {
+        WintabEntry *entry = s_resolved;
+        s_resolved = entry->next;
+        entry->address = NULL;
+        entry->next = NULL;
+    }
+}
+
+/* A driver may answer with more bytes than a caller's fixed buffer holds, so
+   the size is asked first and a longer answer is cut to the buffer. */
+UINT WTInfoCopy(UINT category, UINT index, void *buffer, UINT size)
+{
+    UINT need = WTInfoW(category, index, NULL);
+    if (need == 0)
+        return 0;
+    if (need <= size)
+        return WTInfoW(category, index, buffer);
+
+    void *whole = HeapAlloc(GetProcessHeap(), 0, need);
+    if (!whole)
+        return 0;
+    UINT got = WTInfoW(category, index, whole);
+    if (got)
+        CopyMemory(buffer, whole, size);
+    HeapFree(GetProcessHeap(), 0, whole);
+    return got;
+}
+
+/* The cast goes through a plain function pointer, which GCC accepts for any signature. */
+typedef void (*AnyProc)(void);
+
+#define ENTRY_WRAPPER(name, ret, params, args)                              \
+    extern "C" ret WINAPI name params                                       \
+    {                                                                       \
+        WintabEntry *entry = &g_wintabEntries[ENTRY_##name];                \
+        if (!entry->address)                                                \
+            ResolveWintabEntry(entry);                                      \
+        if (!entry->address)                                                \
+            return 0;                                                       \
+        return ((ret(WINAPI *) params)(AnyProc)entry->address)args;         \
+    }
+WINTAB_ENTRIES(ENTRY_WRAPPER)
+#undef ENTRY_WRAPPER

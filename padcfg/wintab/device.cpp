@@ -1,0 +1,61 @@
+/*
+ * The one tablet device the whole panel works on, chosen once per run: the
+ * first absolute device whose name holds the preferred fragment (string 100),
+ * else the first absolute device at all, else device 0.
+ */
+#include "padcfg.h"
+
+#define FRAGMENT_LEN 20
+#define DEVICE_NAME_LEN 200
+
+/* Device categories run from WTI_DEVICES up to WTI_CURSORS; a driver that
+   answers for every index must not keep the search going for ever. */
+#define MAX_DEVICES (WTI_CURSORS - WTI_DEVICES)
+
+BOOL g_tabletDeviceChosen;
+WORD g_tabletDevice;
+
+/* Whether device n exists and reports X and Y as absolute positions: a device
+   that reports relative motion is a mouse, not a tablet. */
+static BOOL ReadPacketMode(UINT n, WTPKT *mode)
+{
+    *mode = 0;
+    return WTInfoCopy(WTI_DEVICES + n, DVC_PKTMODE, mode, sizeof(*mode)) != 0;
+}
+
+static BOOL DeviceNameHolds(UINT n, const WCHAR *fragment)
+{
+    WCHAR name[DEVICE_NAME_LEN];
+
+    name[0] = 0;
+    WTInfoCopy(WTI_DEVICES + n, DVC_NAME, name, sizeof(name));
+    name[DEVICE_NAME_LEN - 1] = 0;
+    if (!name[0])
+        return FALSE; /* left to the second pass */
+    CharUpperW(name);
+    return wcsstr(name, fragment) != NULL;
+}
+
+WORD GetTabletDevice(void)
+{
+    if (g_tabletDeviceChosen)
+        return g_tabletDevice;
+    g_tabletDeviceChosen = TRUE; /* a search that finds nothing is not repeated either */
+
+    WCHAR fragment[FRAGMENT_LEN];
+    if (LoadStringW(g_hInst, IDS_DEVICE_FRAGMENT, fragment, FRAGMENT_LEN) <= 0)
+        fragment[0] = 0;
+
+    for (int pass = 0; pass < 2; pass++) {
+        WTPKT mode;
+        for (UINT n = 0; n < MAX_DEVICES && ReadPacketMode(n, &mode); n++) {
+            if (mode & (PK_X | PK_Y))
+                continue;
+            if (pass == 1 || DeviceNameHolds(n, fragment)) {
+                g_tabletDevice = (WORD)n;
+                return g_tabletDevice;
+            }
+        }
+    }
+    return g_tabletDevice;
+}
