@@ -222,6 +222,53 @@ MessageBoxView ReadMessageBox(HWND box)
     return v;
 }
 
+static DWORD WINAPI WatchBoxes(LPVOID param)
+{
+    BoxWatch *watch = (BoxWatch *)param;
+    std::vector<HWND> answered;
+    while (!watch->stop) {
+        for (HWND h : WindowsOfProcess(GetCurrentProcessId(), true)) {
+            if (ClassOf(h) != L"#32770")
+                continue;
+            bool known = false;
+            for (HWND a : answered)
+                known = known || a == h;
+            if (known)
+                continue;
+            Sleep(50); /* let the box finish laying itself out */
+            MessageBoxView v = ReadMessageBox(h);
+            EnterCriticalSection(&watch->lock);
+            watch->seen.push_back(v);
+            LeaveCriticalSection(&watch->lock);
+            answered.push_back(h);
+            if (!v.buttons.empty())
+                PressButton(h, v.buttons[0].c_str());
+            else
+                PostMessageW(h, WM_CLOSE, 0, 0);
+        }
+        Sleep(20);
+    }
+    return 0;
+}
+
+void StartBoxWatch(BoxWatch &watch)
+{
+    InitializeCriticalSection(&watch.lock);
+    watch.stop = 0;
+    watch.seen.clear();
+    watch.thread = CreateThread(NULL, 0, WatchBoxes, &watch, 0, NULL);
+}
+
+std::vector<MessageBoxView> StopBoxWatch(BoxWatch &watch)
+{
+    InterlockedExchange(&watch.stop, 1);
+    WaitForSingleObject(watch.thread, 5000);
+    CloseHandle(watch.thread);
+    watch.thread = NULL;
+    DeleteCriticalSection(&watch.lock);
+    return watch.seen;
+}
+
 bool PressButton(HWND parent, const wchar_t *text)
 {
     std::vector<HWND> children;

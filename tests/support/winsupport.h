@@ -60,6 +60,19 @@ struct MessageBoxView {
     std::vector<std::wstring> buttons;
 };
 MessageBoxView ReadMessageBox(HWND box);
+/* Watches, on a thread of its own, for message boxes (dialogs of class
+   #32770) of this process while the test's own thread runs one modally: each
+   box is read, then closed with its first button. */
+struct BoxWatch {
+    HANDLE thread = NULL;
+    volatile LONG stop = 0;
+    CRITICAL_SECTION lock;
+    std::vector<MessageBoxView> seen;
+};
+void StartBoxWatch(BoxWatch &watch);
+/* Stops watching and returns the boxes seen, in order. */
+std::vector<MessageBoxView> StopBoxWatch(BoxWatch &watch);
+
 /* Presses the box's button with this text (as a click would). */
 bool PressButton(HWND parent, const wchar_t *text);
 
