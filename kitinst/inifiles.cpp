@@ -1,0 +1,204 @@
+/*
+ * The INI phase: the steps that register the tablet driver in WIN.INI,
+ * SYSTEM.INI and WINTAB.INI. Lines that may list several drivers are
+ * extended, never replaced, and are read whole however long they are: a
+ * Windows 95 SYSTEM.INI easily has a [386Enh] of several kilobytes.
+ */
+#include <string.h>
+
+#include "kitinst.h"
+
+static const char s_absent[] = "Key not found";
+static const char s_vqxsdLine[] = "device=vqxsd.386";
+
+#define FIRST_READ_SIZE 1024
+/* Windows 95 keeps a profile section within 64 KB; this is far beyond it. */
+#define MAX_READ_SIZE (16 * 1024 * 1024)
+
+/* A section as GetPrivateProfileSection returns it (key=value strings, each
+   ended by NUL, then an empty one), in a buffer grown until nothing is cut.
+   *length counts the characters before the closing NUL. Null only when the
+   section could not be read whole; the caller must then leave it alone. */
+char *ReadSectionWhole(const char *section, const char *file, DWORD *length)
+{
+    for (DWORD size = FIRST_READ_SIZE; size <= MAX_READ_SIZE; size *= 2) {
+        char *buf = (char *)LocalAlloc(LMEM_FIXED, size);
+        if (!buf)
+            return NULL;
+        DWORD n = GetPrivateProfileSectionA(section, buf, size, file);
+        if (n < size - 2) {
+            buf[n] = 0;
+            *length = n;
+            return buf;
+        }
+        LocalFree(buf);
+    }
+    return NULL;
+}
+
+/* A value read whole, "Key not found" when absent; null when it cannot be. */
+char *ReadValueWhole(const char *section, const char *key, const char *file)
+{
+    for (DWORD size = VALUE_LEN; size <= MAX_READ_SIZE; size *= 2) {
+        char *buf = (char *)LocalAlloc(LMEM_FIXED, size);
+        if (!buf)
+            return NULL;
+        DWORD n = GetPrivateProfileStringA(section, key, s_absent, buf, size, file);
+        if (n < size - 1)
+            return buf;
+        LocalFree(buf);
+    }
+    return NULL;
+}
+
+/* Adds a driver alias to SYSTEM.INI [boot] drivers unless some entry already
+   holds it; the value is written back in any case. */
+BOOL AddBootDriver(const char *alias)
+{
+    char *value = ReadValueWhole("boot", "drivers", "SYSTEM.INI");
+    if (!value)
+        return FALSE;
+
+    if (strcmp(value, s_absent) == 0) {
+        WritePrivateProfileStringA("boot", "drivers", alias, "SYSTEM.INI");
+        LocalFree(value);
+        return TRUE;
+    }
+
+    int len = lstrlenA(value);
+    int aliasLen = lstrlenA(alias);
+    char *upper = (char *)LocalAlloc(LMEM_FIXED, len + aliasLen + 2);
+    if (!upper) {
+        LocalFree(value);
+        return FALSE;
+    }
+    lstrcpyA(upper, value);
+    CharUpperBuffA(upper, len);
+    if (strstr(upper, alias)) {
+        WritePrivateProfileStringA("boot", "drivers", value, "SYSTEM.INI");
+    } else {
+        /* The scratch copy is big enough for the longer value. */
+        lstrcpyA(upper, value);
+        upper[len] = ' ';
+        lstrcpyA(upper + len + 1, alias);
+        WritePrivateProfileStringA("boot", "drivers", upper, "SYSTEM.INI");
+    }
+    LocalFree(upper);
+    LocalFree(value);
+    return TRUE;
+}
+
+/* Makes sure [386Enh] loads the tablet's virtual device. The other lines,
+   repeated device keys included, keep their order; the new one comes last. */
+BOOL AddVqxsdDevice(void)
+{
+    DWORD length = 0;
+    char *section = ReadSectionWhole("386Enh", "SYSTEM.INI", &length);
+    if (!section)
+        return FALSE;
+    if (length == 0) {
+        WritePrivateProfileStringA("386Enh", "device", "vqxsd.386", "SYSTEM.INI");
+        LocalFree(section);
+        return TRUE;
+    }
+
+    int lineLen = lstrlenA(s_vqxsdLine);
+    for (const char *entry = section; *entry; entry += lstrlenA(entry) + 1) {
+        if (_strnicmp(entry, s_vqxsdLine, lineLen) == 0) {
+            LocalFree(section);
+            return TRUE;
+        }
+    }
+
+    char *block = (char *)LocalAlloc(LMEM_FIXED, length + lineLen + 2);
+    if (block) {
+        CopyMemory(block, section, length);
+        CopyMemory(block + length, s_vqxsdLine, lineLen + 1);
+        block[length + lineLen + 1] = 0;
+        WritePrivateProfileSectionA("386Enh", block, "SYSTEM.INI");
+        LocalFree(block);
+    }
+    LocalFree(section);
+    return block != NULL;
+}
+
+/* The maker's own mouse driver gives way to the standard one, which the
+   tablet driver works beside. Any other mouse driver is the user's choice. */
+void RepairMouseDriver(void)
+{
+    char *value = ReadValueWhole("boot", "mouse.drv", "SYSTEM.INI");
+    if (!value)
+        return;
+    BOOL ours = FALSE;
+    if (strcmp(value, s_absent) != 0) {
+        CharUpperA(value);
+        ours = strcmp(value, "QXMOUSE.DRV") == 0;
+    }
+    LocalFree(value);
+    if (!ours)
+        return;
+
+    WritePrivateProfileStringA("boot", "mouse.drv", "mouse.drv", "SYSTEM.INI");
+    value = ReadValueWhole("386Enh", "mouse", "SYSTEM.INI");
+    if (!value)
+        return;
+    if (strcmp(value, s_absent) != 0 && lstrcmpiA(value, "*vmd") == 0)
+        WritePrivateProfileStringA("386Enh", "mouse", "*vmouse, msmouse.vxd", "SYSTEM.INI");
+    LocalFree(value);
+}
+
+/* One step of the INI phase; returns the command that follows it. */
+WPARAM IniStep(HWND page, int step)
+{
+    int next = step + 1;
+    BOOL paused = FALSE;
+
+    switch (step) {
+    case 404:
+        ShowLine(page, IDC_SOURCE, "WIN.INI");
+        StepPause();
+        paused = TRUE;
+        WriteProfileStringA("windows", "SkipMouseRedetect", "0");
+        break;
+    case 405:
+        ShowLine(page, IDC_SOURCE, "SYSTEM.INI");
+        StepPause();
+        paused = TRUE;
+        AddBootDriver("QWINTAB");
+        break;
+    case 406:
+        AddVqxsdDevice();
+        break;
+    case 407:
+        WritePrivateProfileStringA("drivers", "qwintab", "qwintab.drv", "SYSTEM.INI");
+        break;
+    case 408:
+        WritePrivateProfileStringA("vqxsd.386", "QWINTAB", " ", "SYSTEM.INI");
+        break;
+    case 409:
+        RepairMouseDriver();
+        next = g_penExtensions ? 410 : 412;
+        break;
+    case 410:
+        StepPause();
+        paused = TRUE;
+        AddBootDriver("PEN");
+        break;
+    case 411:
+        WritePrivateProfileStringA("drivers", "pen", "qwtpen.drv", "SYSTEM.INI");
+        break;
+    case 412:
+        ShowLine(page, IDC_SOURCE, "WINTAB.INI");
+        WritePrivateProfileSectionA("QUORAX MM-compatible Tablet Driver", "Csr=1\0", "WINTAB.INI");
+        break;
+    default:
+        return 0;
+    }
+
+    if (!paused)
+        StepPause();
+    AdvanceBar(g_iniStepSize);
+    if (step == INI_LAST_STEP)
+        return PAGE_REG_START;
+    return MAKEWPARAM(PAGE_INI_STEP, next);
+}

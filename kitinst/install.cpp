@@ -1,0 +1,356 @@
+/*
+ * The installation engine: the check that the disk holds every driver file,
+ * the copying page with its progress bar, and the copy phase, one posted step
+ * per file so that the page repaints between files. Files in use are copied
+ * beside the old ones and queued in WININIT.INI for the next start.
+ */
+#include "kitinst.h"
+
+#include <commctrl.h>
+#include <stdarg.h>
+#include <stdio.h>
+
+/* Order of checking and copying. The pen driver (last row) goes only to a
+   system with the pen extensions. */
+const DriverFileEntry g_driverFiles[DRIVER_FILES] = {
+    {SRC_DISK, DST_INF, "oemsetup.inf"},       {SRC_QWINTAB, DST_SYSTEM, "qxcls.dll"},
+    {SRC_QWINTAB, DST_SYSTEM, "qwintab.drv"},  {SRC_QWINTAB, DST_SYSTEM, "wintab.dll"},
+    {SRC_QWINTAB, DST_SYSTEM, "vqxsd.386"},    {SRC_QWINTAB, DST_SYSTEM, "wintab32.dll"},
+    {SRC_QWINTAB, DST_SYSTEM, "qxthk16.dll"},  {SRC_QWINTAB, DST_WINDOWS, "penpanel.exe"},
+    {SRC_QTABLET, DST_COMMAND, "qtablet.com"}, {SRC_QWINTAB, DST_SYSTEM, "qwtpen.drv"},
+};
+
+char g_sourceDir[SOURCE_SLOTS][MAX_PATH];
+char g_destDir[DEST_SLOTS][MAX_PATH];
+int g_totalSize;
+int g_onePercent;
+int g_fileCount;
+int g_currentFile;
+int g_copiedSize;
+int g_shownProgress;
+int g_iniStepSize;
+char g_oemInfName[OEM_NAME_LEN];
+HWND g_hProgress;
+char g_sourcePath[MAX_PATH];
+char g_destPath[MAX_PATH];
+char g_workBuf[MAX_PATH];
+DWORD g_stepPause = 1000;
+
+#define OEM_CANDIDATES 100
+#define RENAME_CANDIDATES 1000
+#define BLANK_LINE_LEN 250
+
+/* Bounded formatting: a long directory is cut at the buffer, never overrun. */
+void FormatText(char *out, int size, const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int n = _vsnprintf(out, size, format, args);
+    va_end(args);
+    if (n < 0 || n >= size)
+        out[size - 1] = 0;
+}
+
+void StepPause(void)
+{
+    if (g_stepPause)
+        Sleep(g_stepPause);
+}
+
+void AdvanceBar(int delta)
+{
+    if (g_hProgress)
+        SendMessageA(g_hProgress, PBM_DELTAPOS, (WPARAM)delta, 0);
+}
+
+void ShowLine(HWND page, int id, const char *text)
+{
+    if (page)
+        SendDlgItemMessageA(page, id, WM_SETTEXT, 0, (LPARAM)text);
+}
+
+/* Directories the system returns end in a backslash only at a drive root. */
+static void EndWithBackslash(char *dir)
+{
+    int len = lstrlenA(dir);
+    if (len > 0 && dir[len - 1] != '\\' && len + 1 < MAX_PATH) {
+        dir[len] = '\\';
+        dir[len + 1] = 0;
+    }
+}
+
+/* The size of a file as the copy phase measures it, or -1 when it does not open. */
+static int SizeOfFile(const char *path)
+{
+    HFILE file = _lopen(path, OF_READ);
+    if (file == HFILE_ERROR)
+        return -1;
+    DWORD size = GetFileSize((HANDLE)(INT_PTR)file, NULL);
+    _lclose(file);
+    return size == INVALID_FILE_SIZE ? 0 : (int)size;
+}
+
+/* A name is free only when opening it says the file is not there; any other
+   failure may hide a file we cannot see, so the name counts as taken. */
+static BOOL IsNameFree(const char *path)
+{
+    HFILE file = _lopen(path, OF_READ);
+    if (file != HFILE_ERROR) {
+        _lclose(file);
+        return FALSE;
+    }
+    return GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+static void FillDirectorySlots(void)
+{
+    lstrcpynA(g_sourceDir[SRC_DISK], g_workBuf, MAX_PATH);
+    FormatText(g_sourceDir[SRC_QWINTAB], MAX_PATH, "%sQWINTAB\\", g_workBuf);
+    FormatText(g_sourceDir[SRC_QTABLET], MAX_PATH, "%sQTABLET\\", g_workBuf);
+
+    UINT n = GetSystemDirectoryA(g_destDir[DST_SYSTEM], MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        g_destDir[DST_SYSTEM][0] = 0;
+    EndWithBackslash(g_destDir[DST_SYSTEM]);
+    n = GetWindowsDirectoryA(g_destDir[DST_WINDOWS], MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        g_destDir[DST_WINDOWS][0] = 0;
+    EndWithBackslash(g_destDir[DST_WINDOWS]);
+    FormatText(g_destDir[DST_INF], MAX_PATH, "%sINF\\", g_destDir[DST_WINDOWS]);
+    FormatText(g_destDir[DST_COMMAND], MAX_PATH, "%sCOMMAND\\", g_destDir[DST_WINDOWS]);
+}
+
+int SourceCheck(HWND page)
+{
+    (void)page;
+    DWORD n = GetCurrentDirectoryA(MAX_PATH, g_workBuf);
+    if (n == 0 || n >= MAX_PATH)
+        return 0;
+    EndWithBackslash(g_workBuf);
+    FillDirectorySlots();
+
+    g_fileCount = g_penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
+    g_totalSize = 0;
+    for (int i = 0; i < g_fileCount; i++) {
+        const DriverFileEntry *row = &g_driverFiles[i];
+        FormatText(g_workBuf, MAX_PATH, "%s%s", g_sourceDir[row->source], row->name);
+        int size = SizeOfFile(g_workBuf);
+        if (size < 0)
+            return 0;
+        g_totalSize += size;
+    }
+    g_onePercent = g_totalSize / 100;
+    return 1;
+}
+
+void StartCopyPhase(void)
+{
+    g_fileCount = g_penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
+    g_currentFile = 0;
+    g_copiedSize = 0;
+}
+
+/* Picks the first free OEMn.INF; FALSE when all of them are taken. */
+static BOOL ChooseOemInfName(void)
+{
+    for (int n = 0; n < OEM_CANDIDATES; n++) {
+        FormatText(g_destPath, MAX_PATH, "%sOEM%i.INF", g_destDir[DST_INF], n);
+        if (IsNameFree(g_destPath)) {
+            FormatText(g_oemInfName, OEM_NAME_LEN, "OEM%i.INF", n);
+            return TRUE;
+        }
+    }
+    g_oemInfName[0] = 0;
+    return FALSE;
+}
+
+/* Percent of the bytes copied so far, also for a disk of under 100 bytes. */
+static int CopiedPercent(void)
+{
+    int percent;
+    if (g_onePercent > 0)
+        percent = g_copiedSize / g_onePercent;
+    else if (g_totalSize > 0)
+        percent = g_copiedSize * 100 / g_totalSize;
+    else
+        percent = 0;
+    return percent > 100 ? 100 : percent;
+}
+
+WPARAM CopyStep(HWND page)
+{
+    int i = g_currentFile;
+    const DriverFileEntry *row = &g_driverFiles[i];
+
+    FormatText(g_sourcePath, MAX_PATH, "%s%s", g_sourceDir[row->source], row->name);
+    ShowLine(page, IDC_SOURCE, g_sourcePath);
+
+    BOOL copy = TRUE;
+    if (i == 0) {
+        /* All hundred OEMn.INF names taken: they belong to other devices,
+           so none of them is overwritten. */
+        copy = ChooseOemInfName();
+    } else {
+        FormatText(g_destPath, MAX_PATH, "%s%s", g_destDir[row->dest], row->name);
+    }
+    ShowLine(page, IDC_DEST, g_destPath);
+
+    if (copy && !CopyFileA(g_sourcePath, g_destPath, FALSE) &&
+        GetLastError() == ERROR_SHARING_VIOLATION)
+        QueueRenameAtRestart(i);
+
+    StepPause();
+    g_currentFile++;
+
+    if (g_currentFile >= g_fileCount) {
+        AdvanceBar(100 - g_shownProgress);
+        g_shownProgress = 100;
+        return PAGE_INI_START;
+    }
+
+    int size = SizeOfFile(g_sourcePath);
+    if (size > 0)
+        g_copiedSize += size;
+    int delta = CopiedPercent() - g_shownProgress;
+    AdvanceBar(delta);
+    g_shownProgress += delta;
+    return PAGE_COPY_FILE;
+}
+
+/* Appends one line to WININIT.INI [rename], read and written back whole
+   however long the section has grown. */
+static void AppendRenameLine(const char *line)
+{
+    DWORD length = 0;
+    char *old = ReadSectionWhole("rename", "WININIT.INI", &length);
+    if (!old)
+        return; /* rewriting from a partial read would drop queued renames */
+    int lineLen = lstrlenA(line);
+    char *block = (char *)LocalAlloc(LMEM_FIXED, length + lineLen + 2);
+    if (block) {
+        if (length)
+            CopyMemory(block, old, length);
+        CopyMemory(block + length, line, lineLen + 1);
+        block[length + lineLen + 1] = 0;
+        WritePrivateProfileSectionA("rename", block, "WININIT.INI");
+        LocalFree(block);
+    }
+    LocalFree(old);
+}
+
+void QueueRenameAtRestart(int row)
+{
+    const DriverFileEntry *entry = &g_driverFiles[row];
+    char target[MAX_PATH];
+    char numbered[MAX_PATH];
+
+    FormatText(g_sourcePath, MAX_PATH, "%s%s", g_sourceDir[entry->source], entry->name);
+    FormatText(target, MAX_PATH, "%s%s", g_destDir[entry->dest], entry->name);
+    char *dot = target;
+    for (char *p = target; *p; p++)
+        if (*p == '.')
+            dot = p + 1;
+    *dot = 0;
+
+    for (int n = 0; n < RENAME_CANDIDATES; n++) {
+        FormatText(numbered, MAX_PATH, "%s%.3d", target, n);
+        if (IsNameFree(numbered))
+            break;
+    }
+    CopyFileA(g_sourcePath, numbered, FALSE);
+
+    char line[2 * MAX_PATH + 2];
+    FormatText(line, sizeof(line), "%s%s=%s", g_destDir[entry->dest], entry->name, numbered);
+    AppendRenameLine(line);
+}
+
+void StartIniPhase(HWND page)
+{
+    SendMessageA(g_hProgress, PBM_SETPOS, 0, 0);
+    g_iniStepSize = g_penExtensions ? 12 : 16;
+    ShowLine(page, IDC_PHASE, "Modifying system initialization files :");
+    char blank[BLANK_LINE_LEN + 1];
+    FillMemory(blank, BLANK_LINE_LEN, ' ');
+    blank[BLANK_LINE_LEN] = 0;
+    for (int id = IDC_SOURCE_LABEL; id <= IDC_DEST; id++)
+        ShowLine(page, id, blank);
+}
+
+void StartRegistryPhase(HWND page)
+{
+    /* The registry work must not run ahead of INI edits still held in the cache. */
+    WritePrivateProfileStringA(NULL, NULL, NULL, "WIN.INI");
+    WritePrivateProfileStringA(NULL, NULL, NULL, "SYSTEM.INI");
+    SendMessageA(g_hProgress, PBM_SETPOS, 0, 0);
+    ShowLine(page, IDC_PHASE, "Adding registry for QUORAX Tablet :");
+    char blank[BLANK_LINE_LEN + 1];
+    FillMemory(blank, BLANK_LINE_LEN, ' ');
+    blank[BLANK_LINE_LEN] = 0;
+    for (int id = IDC_SOURCE_LABEL; id <= IDC_DEST; id++)
+        ShowLine(page, id, blank);
+    CleanUpOldInstalls();
+}
+
+static void PostStep(HWND page, WPARAM command)
+{
+    PostMessageA(page, WM_COMMAND, command, 0);
+}
+
+static BOOL OnInstallCommand(HWND hDlg, WPARAM wParam)
+{
+    int step = HIWORD(wParam);
+    switch (LOWORD(wParam)) {
+    case PAGE_COPY_START:
+        StartCopyPhase();
+        PostStep(hDlg, PAGE_COPY_FILE);
+        return TRUE;
+    case PAGE_COPY_FILE:
+        PostStep(hDlg, CopyStep(hDlg));
+        return TRUE;
+    case PAGE_INI_START:
+        StartIniPhase(hDlg);
+        PostStep(hDlg, MAKEWPARAM(PAGE_INI_STEP, INI_FIRST_STEP));
+        return TRUE;
+    case PAGE_INI_STEP:
+        if (step >= INI_FIRST_STEP && step <= INI_LAST_STEP)
+            PostStep(hDlg, IniStep(hDlg, step));
+        return TRUE;
+    case PAGE_REG_START:
+        StartRegistryPhase(hDlg);
+        PostStep(hDlg, MAKEWPARAM(PAGE_REG_STEP, REG_FIRST_STEP));
+        return TRUE;
+    case PAGE_REG_STEP:
+        if (step >= REG_FIRST_STEP && step <= REG_LAST_STEP)
+            PostStep(hDlg, RegistryStep(hDlg, step));
+        return TRUE;
+    case PAGE_END:
+        EndDialog(hDlg, 0);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    (void)lParam;
+    switch (msg) {
+    case WM_INITDIALOG:
+        g_hProgress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_BORDER, 30,
+                                      100, 300, 15, hDlg, (HMENU)0, g_hInst, NULL);
+        SendMessageA(g_hProgress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        SendMessageA(g_hProgress, PBM_SETSTEP, 1, 0);
+        g_shownProgress = 0;
+        PostStep(hDlg, PAGE_COPY_START);
+        return FALSE;
+    case WM_CLOSE:
+        /* Steps already posted die with the page: the installation stops here. */
+        EndDialog(hDlg, 0);
+        return TRUE;
+    case WM_DESTROY:
+        g_hProgress = NULL;
+        return FALSE;
+    case WM_COMMAND:
+        return OnInstallCommand(hDlg, wParam);
+    }
+    return FALSE;
+}

@@ -1,0 +1,163 @@
+/*
+ * The installer's shell: a hidden main window that drives the whole run as a
+ * chain of commands it posts to itself (version check, source check, welcome
+ * page, copying page, restart question), so that every page runs from the one
+ * message loop.
+ */
+#include "kitinst.h"
+
+HINSTANCE g_hInst;
+char g_szClassName[CLASSNAME_LEN];
+char g_szTitle[TITLE_LEN];
+int g_penExtensions;
+OSVERSIONINFOA g_version;
+BOOL(WINAPI *g_exitWindows)(UINT, DWORD) = ExitWindowsEx;
+
+static const char s_wrongSystemCaption[] = "Error : Windows 95 needed !";
+static const char s_wrongSystemText[] = "This program cannot run on Windows 3.1\n"
+                                        "or Windows NT. The program install the\n"
+                                        "Wintab driver for windows 95 only.";
+static const char s_missingCaption[] = "Error : Can not find Wintab driver files !";
+static const char s_missingText[] =
+    "Please run this program from the QUORAX Drivers/Utilities disk.";
+static const char s_restartCaption[] = "System Settings have changed";
+static const char s_restartText[] = "Installation of the QUORAX Wintab driver\n"
+                                    "is complete. You must restart your computer\n"
+                                    "for the changes to take effect.\n\n"
+                                    "Do you want to restart the system now ?";
+
+BOOL RegisterInstallerClass(HINSTANCE hInstance)
+{
+    if (LoadStringA(hInstance, IDS_CLASSNAME, g_szClassName, CLASSNAME_LEN) <= 0)
+        g_szClassName[0] = 0;
+
+    WNDCLASSEXA wcx;
+    ZeroMemory(&wcx, sizeof(wcx));
+    wcx.cbSize = sizeof(wcx);
+    wcx.style = CS_HREDRAW | CS_VREDRAW;
+    wcx.lpfnWndProc = InstallerWndProc;
+    wcx.hInstance = hInstance;
+    wcx.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_KITINST));
+    wcx.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wcx.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wcx.lpszClassName = g_szClassName;
+    if (RegisterClassExA(&wcx))
+        return TRUE;
+
+    /* Windows NT 3.51 has no RegisterClassEx; the plain class is the same one. */
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.style = wcx.style;
+    wc.lpfnWndProc = wcx.lpfnWndProc;
+    wc.hInstance = hInstance;
+    wc.hIcon = wcx.hIcon;
+    wc.hCursor = wcx.hCursor;
+    wc.hbrBackground = wcx.hbrBackground;
+    wc.lpszClassName = g_szClassName;
+    return RegisterClassA(&wc) != 0;
+}
+
+/* The main window is never shown: only the pages and message boxes are seen. */
+HWND CreateInstallerWindow(HINSTANCE hInstance)
+{
+    if (LoadStringA(hInstance, IDS_CLASSNAME, g_szClassName, CLASSNAME_LEN) <= 0)
+        g_szClassName[0] = 0;
+    if (LoadStringA(hInstance, IDS_TITLE, g_szTitle, TITLE_LEN) <= 0)
+        g_szTitle[0] = 0;
+    g_hInst = hInstance;
+    g_penExtensions = GetSystemMetrics(SM_PENWINDOWS);
+
+    int x = (GetSystemMetrics(SM_CXSCREEN) - 300) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - 100) / 2;
+    return CreateWindowExA(0, g_szClassName, g_szTitle, WS_OVERLAPPED, x, y, 300, 100, NULL, NULL,
+                           hInstance, NULL);
+}
+
+static void PostCommand(HWND hwnd, WPARAM code)
+{
+    PostMessageA(hwnd, WM_COMMAND, code, 0);
+}
+
+/* The shutdown privilege is held only for the length of the request. */
+BOOL RestartSystem(void)
+{
+    HANDLE token = NULL;
+    TOKEN_PRIVILEGES tp;
+    ZeroMemory(&tp, sizeof(tp));
+
+    OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token);
+    LookupPrivilegeValueA(NULL, "SeShutdownPrivilege", &tp.Privileges[0].Luid);
+    tp.PrivilegeCount = 1;
+    tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    AdjustTokenPrivileges(token, FALSE, &tp, 0, NULL, NULL);
+
+    BOOL ok = g_exitWindows(EWX_REBOOT, 0);
+
+    tp.Privileges[0].Attributes = 0;
+    AdjustTokenPrivileges(token, FALSE, &tp, 0, NULL, NULL);
+    if (token)
+        CloseHandle(token);
+    return ok;
+}
+
+static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case CMD_CHECK_SOURCE:
+        if (DialogBoxParamA(g_hInst, "DIALOG0", hwnd, InitPageProc, 0))
+            PostCommand(hwnd, CMD_WELCOME);
+        else
+            PostCommand(hwnd, CMD_MISSING_FILES);
+        return 1;
+    case CMD_WRONG_SYSTEM:
+        MessageBoxA(hwnd, s_wrongSystemText, s_wrongSystemCaption, MB_OK | MB_ICONERROR);
+        DestroyWindow(hwnd);
+        return 1;
+    case CMD_MISSING_FILES:
+        MessageBoxA(hwnd, s_missingText, s_missingCaption, MB_OK | MB_ICONERROR);
+        DestroyWindow(hwnd);
+        return 1;
+    case CMD_WELCOME:
+        if (DialogBoxParamA(g_hInst, "DIALOG1", hwnd, WelcomePageProc, 0))
+            PostCommand(hwnd, CMD_INSTALL);
+        else
+            DestroyWindow(hwnd);
+        return 1;
+    case CMD_INSTALL:
+        DialogBoxParamA(g_hInst, "DIALOG2", hwnd, InstallPageProc, 0);
+        PostCommand(hwnd, CMD_RESTART_QUESTION);
+        return 1;
+    case CMD_RESTART_QUESTION:
+        if (MessageBoxA(hwnd, s_restartText, s_restartCaption, MB_YESNO) == IDYES)
+            PostCommand(hwnd, CMD_RESTART);
+        else
+            DestroyWindow(hwnd);
+        return 1;
+    case CMD_RESTART:
+        /* A refused request would leave the program running with no window;
+           the shutdown, when it comes, ends the program itself. */
+        if (!RestartSystem())
+            DestroyWindow(hwnd);
+        return 1;
+    }
+    return DefWindowProcA(hwnd, WM_COMMAND, wParam, lParam);
+}
+
+LRESULT CALLBACK InstallerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE:
+        g_version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+        if (GetVersionExA(&g_version) && g_version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+            PostCommand(hwnd, CMD_CHECK_SOURCE);
+        else
+            PostCommand(hwnd, CMD_WRONG_SYSTEM);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_COMMAND:
+        return OnCommand(hwnd, wParam, lParam);
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}

@@ -1,0 +1,318 @@
+/*
+ * The registry phase: removal of what earlier installations left (old tablet
+ * entries among the root-enumerated mice, the tablet's class and device
+ * instances and their OEMn.INF files), then the steps that register the
+ * tablet class, its driver and device instances and the 16-bit DLLs.
+ */
+#include <stdio.h>
+#include <string.h>
+
+#include "kitinst.h"
+
+char g_driverKeyName[MAX_PATH];
+
+#define INSTANCE_NUMBERS 10000
+#define BAR_STEP 5
+
+static const char s_classRoot[] = "System\\CurrentControlSet\\Services\\Class\\";
+static const char s_mouseRoot[] = "Enum\\Root\\Mouse";
+
+static void LoadKeyString(UINT id, char *buf)
+{
+    if (LoadStringA(g_hInst, id, buf, MAX_PATH) <= 0)
+        buf[0] = 0;
+}
+
+/* Every string value is stored whole, with its terminating NUL. */
+static void SetString(HKEY key, const char *name, const char *data)
+{
+    if (key)
+        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)data, lstrlenA(data) + 1);
+}
+
+/* A string value of at most 255 characters, always NUL-terminated. */
+static BOOL QueryString(HKEY key, const char *name, char *buf)
+{
+    DWORD type;
+    DWORD size = VALUE_LEN;
+    if (RegQueryValueExA(key, name, NULL, &type, (BYTE *)buf, &size) != ERROR_SUCCESS)
+        return FALSE;
+    buf[size < VALUE_LEN ? size : VALUE_LEN - 1] = 0;
+    return TRUE;
+}
+
+/* Windows 95 deletes a key with its subkeys; NT-style registries delete only
+   empty keys, so the subkeys go first. */
+BOOL DeleteKeyTree(HKEY root, const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyA(root, path, &key) != ERROR_SUCCESS)
+        return FALSE;
+    char name[MAX_PATH];
+    while (RegEnumKeyA(key, 0, name, MAX_PATH) == ERROR_SUCCESS) {
+        if (!DeleteKeyTree(key, name))
+            break;
+    }
+    RegCloseKey(key);
+    return RegDeleteKeyA(root, path) == ERROR_SUCCESS;
+}
+
+/* InfPath comes from the registry: only a bare name inside Windows\INF may
+   lead to a deletion, never a path that climbs out of it. */
+BOOL IsPlainFileName(const char *name)
+{
+    if (!name[0] || strstr(name, ".."))
+        return FALSE;
+    for (const char *p = name; *p; p++)
+        if (*p == '\\' || *p == '/' || *p == ':')
+            return FALSE;
+    return TRUE;
+}
+
+/* A Driver value names one instance below one class ("Mouse\0000"); an empty
+   or partial one would make the clean-up delete a whole class. */
+static BOOL IsClassInstanceName(const char *name)
+{
+    const char *slash = strchr(name, '\\');
+    return slash && slash != name && slash[1] && !strchr(slash + 1, '\\');
+}
+
+static void DeleteInfFile(const char *infName)
+{
+    char path[MAX_PATH];
+    char windows[MAX_PATH];
+    if (!IsPlainFileName(infName))
+        return;
+    UINT n = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return;
+    FormatText(path, MAX_PATH, "%s\\INF\\%s", windows, infName);
+    DeleteFileA(path);
+}
+
+/* An old tablet entry among the mice goes with its class instance and INF. */
+static void RemoveOldMouseEntry(HKEY mouse)
+{
+    char driver[VALUE_LEN];
+    char infName[VALUE_LEN];
+    char path[MAX_PATH];
+    if (!QueryString(mouse, "Driver", driver) || !IsClassInstanceName(driver))
+        return;
+    FormatText(path, MAX_PATH, "%s%s", s_classRoot, driver);
+    HKEY instance;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &instance) != ERROR_SUCCESS)
+        return;
+    if (QueryString(instance, "InfPath", infName))
+        DeleteInfFile(infName);
+    RegCloseKey(instance);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, path);
+}
+
+/* Every number is looked at, gaps included; the parent is opened once so
+   that the ten thousand look-ups stay cheap. */
+void CleanUpOldInstalls(void)
+{
+    char name[8];
+    char desc[VALUE_LEN];
+    HKEY parent;
+    HKEY key;
+
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, s_mouseRoot, &parent) == ERROR_SUCCESS) {
+        for (int n = 0; n < INSTANCE_NUMBERS; n++) {
+            FormatText(name, sizeof(name), "%.4d", n);
+            if (RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS)
+                continue;
+            BOOL old =
+                QueryString(key, "DeviceDesc", desc) && _strnicmp(desc, "QUORAX Tablet", 13) == 0;
+            if (old)
+                RemoveOldMouseEntry(key);
+            RegCloseKey(key);
+            if (old)
+                DeleteKeyTree(parent, name);
+        }
+        RegCloseKey(parent);
+    }
+
+    char classKey[MAX_PATH];
+    LoadKeyString(IDS_CLASS_KEY, classKey);
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, classKey, &parent) == ERROR_SUCCESS) {
+        for (int n = 0; n < INSTANCE_NUMBERS; n++) {
+            FormatText(name, sizeof(name), "%.4d", n);
+            if (RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS)
+                continue;
+            if (QueryString(key, "InfPath", desc))
+                DeleteInfFile(desc);
+            RegCloseKey(key);
+        }
+        RegCloseKey(parent);
+    }
+
+    char path[MAX_PATH];
+    LoadKeyString(IDS_ROOT_KEY, path);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, path);
+    LoadKeyString(IDS_SERENUM_KEY, path);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, path);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, classKey);
+}
+
+/* The first instance number under the key that is not in use, or -1 when
+   all are: an existing instance is never overwritten. */
+static int FindFreeInstance(const char *path)
+{
+    HKEY parent;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &parent) != ERROR_SUCCESS)
+        return 0;
+    int found = -1;
+    char name[8];
+    for (int n = 0; n < INSTANCE_NUMBERS && found < 0; n++) {
+        HKEY key;
+        FormatText(name, sizeof(name), "%.4d", n);
+        if (RegOpenKeyA(parent, name, &key) == ERROR_SUCCESS)
+            RegCloseKey(key);
+        else
+            found = n;
+    }
+    RegCloseKey(parent);
+    return found;
+}
+
+static HKEY OpenOrCreate(const char *path)
+{
+    HKEY key;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &key) == ERROR_SUCCESS)
+        return key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) == ERROR_SUCCESS)
+        return key;
+    return NULL;
+}
+
+static void WriteClassKey(void)
+{
+    char classKey[MAX_PATH];
+    char desc[MAX_PATH];
+    LoadKeyString(IDS_CLASS_KEY, classKey);
+    LoadKeyString(IDS_CLASS_DESC, desc);
+
+    HKEY key = OpenOrCreate(classKey);
+    AdvanceBar(BAR_STEP);
+    RegSetValueA(HKEY_LOCAL_MACHINE, classKey, REG_SZ, desc, lstrlenA(desc));
+    AdvanceBar(BAR_STEP);
+    StepPause();
+    SetString(key, "ICON", "100");
+    AdvanceBar(BAR_STEP);
+    SetString(key, "Installer", "qxcls.dll");
+    AdvanceBar(BAR_STEP);
+    if (key)
+        RegCloseKey(key);
+}
+
+static void WriteDriverKey(void)
+{
+    char classKey[MAX_PATH];
+    char path[MAX_PATH];
+    char desc[MAX_PATH];
+    LoadKeyString(IDS_CLASS_KEY, classKey);
+    LoadKeyString(IDS_DEVICE_DESC, desc);
+
+    int n = FindFreeInstance(classKey);
+    AdvanceBar(BAR_STEP);
+    if (n < 0) {
+        g_driverKeyName[0] = 0;
+        AdvanceBar(4 * BAR_STEP);
+        return;
+    }
+    FormatText(g_driverKeyName, MAX_PATH, "QUORAXDevice\\%.4d", n);
+    FormatText(path, MAX_PATH, "%s\\%.4d", classKey, n);
+    HKEY key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
+        key = NULL;
+    AdvanceBar(BAR_STEP);
+    SetString(key, "DriverDesc", desc);
+    AdvanceBar(BAR_STEP);
+    SetString(key, "InfPath", g_oemInfName);
+    AdvanceBar(BAR_STEP);
+    SetString(key, "InfSection", "qwintab:qwintab.drv:old");
+    AdvanceBar(BAR_STEP);
+    if (key)
+        RegCloseKey(key);
+}
+
+static void WriteDeviceKey(void)
+{
+    static const BYTE configFlags[4] = {0, 0, 0, 0};
+    char rootKey[MAX_PATH];
+    char path[MAX_PATH];
+    char desc[MAX_PATH];
+    char maker[MAX_PATH];
+    LoadKeyString(IDS_ROOT_KEY, rootKey);
+    LoadKeyString(IDS_DEVICE_DESC, desc);
+    LoadKeyString(IDS_MANUFACTURER, maker);
+
+    int n = FindFreeInstance(rootKey);
+    if (n < 0) {
+        AdvanceBar(7 * BAR_STEP);
+        return;
+    }
+    FormatText(path, MAX_PATH, "%s\\%.4d", rootKey, n);
+    HKEY key;
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
+        key = NULL;
+    AdvanceBar(BAR_STEP);
+    SetString(key, "Class", "QUORAXDevice");
+    AdvanceBar(BAR_STEP);
+    SetString(key, "DeviceDesc", desc);
+    AdvanceBar(BAR_STEP);
+    SetString(key, "Driver", g_driverKeyName);
+    AdvanceBar(BAR_STEP);
+    SetString(key, "HardwareID", "QUORAXMMTablet");
+    AdvanceBar(BAR_STEP);
+    SetString(key, "Mfg", maker);
+    AdvanceBar(BAR_STEP);
+    if (key) {
+        RegSetValueExA(key, "ConfigFlags", 0, REG_BINARY, configFlags, sizeof(configFlags));
+        RegCloseKey(key);
+    }
+    AdvanceBar(BAR_STEP);
+}
+
+static void WriteKnown16Dlls(void)
+{
+    static const char *const dlls[] = {"qxcls.dll", "qwintab.drv", "wintab.dll"};
+    char path[MAX_PATH];
+    LoadKeyString(IDS_KNOWN16_KEY, path);
+
+    HKEY key = OpenOrCreate(path);
+    AdvanceBar(BAR_STEP);
+    for (int i = 0; i < 3; i++) {
+        SetString(key, dlls[i], dlls[i]);
+        AdvanceBar(BAR_STEP);
+    }
+    if (key)
+        RegCloseKey(key);
+}
+
+/* One step of the registry phase; returns the command that follows it. */
+WPARAM RegistryStep(HWND page, int step)
+{
+    (void)page;
+    switch (step) {
+    case 413:
+        WriteClassKey();
+        break;
+    case 414:
+        WriteDriverKey();
+        break;
+    case 415:
+        WriteDeviceKey();
+        break;
+    case 416:
+        WriteKnown16Dlls();
+        break;
+    default:
+        return 0;
+    }
+    StepPause();
+    if (step == REG_LAST_STEP)
+        return PAGE_END;
+    return MAKEWPARAM(PAGE_REG_STEP, step + 1);
+}
