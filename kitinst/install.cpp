@@ -299,6 +299,9 @@ static void PostStep(HWND page, WPARAM command)
 static BOOL OnInstallCommand(HWND hDlg, WPARAM wParam)
 {
     int step = HIWORD(wParam);
+    /* The next step is always posted already, so the queue is never idle and
+       WM_PAINT would not come on its own: repaint between steps here. */
+    UpdateWindow(hDlg);
     switch (LOWORD(wParam)) {
     case PAGE_COPY_START:
         StartCopyPhase();

@@ -20,6 +20,7 @@ INT_PTR CALLBACK InitPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     case WM_COMMAND:
         if (LOWORD(wParam) == PAGE_RUN_CHECK) {
+            UpdateWindow(hDlg); /* seen while the disk is read */
             EndDialog(hDlg, SourceCheck(hDlg) ? 1 : 0);
             return TRUE;
         }
