@@ -1,0 +1,617 @@
+/*
+ * The tablet description: the built-in default tablet, the INI file that
+ * replaces parts of it, and the write-back of the settings a manager
+ * changes, so that they outlast a restart of the driver as a real one's do.
+ *
+ * Every key of a section is optional; a missing key keeps the built-in
+ * value. Reading and writing go through one table per section kind, so the
+ * written form is the read form.
+ */
+#include "standin.h"
+
+#include <stddef.h>
+
+StandinInterface g_ifc;
+StandinDevice g_dev[MAX_DEVICES];
+StandinCursor g_csr[MAX_CURSORS];
+LOGCONTEXTW g_sysCtxDesc[MAX_SYSCTXS];
+LOGCONTEXTW g_defCtxDesc[MAX_DEVICES][2];
+WCHAR g_descPath[MAX_PATH];
+HINSTANCE g_hinst;
+
+enum FieldType {
+    F_STR,    /* string of count characters */
+    F_DEC,    /* 32-bit number, written in decimal */
+    F_HEX,    /* 32-bit number, written in 0x hex */
+    F_FIX,    /* FIX32, written as a decimal fraction */
+    F_BYTE,   /* 8-bit number */
+    F_AXES,   /* count AXIS records: min, max, units, resolution each */
+    F_UINTS,  /* count 32-bit numbers */
+    F_LIST,   /* UintList */
+    F_MAP,    /* 32-byte button map, written in decimal */
+    F_SYSMAP, /* 32-byte system button map, written in hex */
+    F_NAMES   /* button names separated by commas, stored as a NUL list */
+};
+
+struct Field {
+    const WCHAR *key;
+    FieldType type;
+    size_t offset;
+    UINT count;
+};
+
+#define FIELD(rec, key, type, member, count)                                                       \
+    {                                                                                              \
+        key, type, offsetof(rec, member), count                                                    \
+    }
+
+static const Field s_ifcFields[] = {
+    FIELD(StandinInterface, L"WintabId", F_STR, id, NAME_CHARS),
+    FIELD(StandinInterface, L"SpecVersion", F_HEX, specVersion, 1),
+    FIELD(StandinInterface, L"ImplVersion", F_HEX, implVersion, 1),
+    FIELD(StandinInterface, L"ContextOptions", F_HEX, ctxOptions, 1),
+    FIELD(StandinInterface, L"Devices", F_DEC, nDevices, 1),
+    FIELD(StandinInterface, L"Cursors", F_DEC, nCursors, 1),
+    FIELD(StandinInterface, L"SystemContexts", F_DEC, nSysCtxs, 1),
+    FIELD(StandinInterface, L"NoTablet", F_DEC, noTablet, 1),
+    FIELD(StandinInterface, L"MgrOpenFails", F_DEC, mgrOpenFails, 1),
+    FIELD(StandinInterface, L"LongStrings", F_DEC, longStrings, 1),
+    {NULL, F_DEC, 0, 0}};
+
+static const Field s_devFields[] = {FIELD(StandinDevice, L"Name", F_STR, name, NAME_CHARS),
+                                    FIELD(StandinDevice, L"Hardware", F_HEX, hardware, 1),
+                                    FIELD(StandinDevice, L"PacketRate", F_DEC, pktRate, 1),
+                                    FIELD(StandinDevice, L"PacketData", F_HEX, pktData, 1),
+                                    FIELD(StandinDevice, L"PacketMode", F_HEX, pktMode, 1),
+                                    FIELD(StandinDevice, L"CursorData", F_HEX, csrData, 1),
+                                    FIELD(StandinDevice, L"XMargin", F_DEC, margin[0], 1),
+                                    FIELD(StandinDevice, L"YMargin", F_DEC, margin[1], 1),
+                                    FIELD(StandinDevice, L"ZMargin", F_DEC, margin[2], 1),
+                                    FIELD(StandinDevice, L"X", F_AXES, axis[0], 1),
+                                    FIELD(StandinDevice, L"Y", F_AXES, axis[1], 1),
+                                    FIELD(StandinDevice, L"Z", F_AXES, axis[2], 1),
+                                    FIELD(StandinDevice, L"NPressure", F_AXES, npressure, 1),
+                                    FIELD(StandinDevice, L"TPressure", F_AXES, tpressure, 1),
+                                    FIELD(StandinDevice, L"Orientation", F_AXES, orientation, 3),
+                                    FIELD(StandinDevice, L"Rotation", F_AXES, rotation, 3),
+                                    FIELD(StandinDevice, L"PnpId", F_STR, pnpId, NAME_CHARS),
+                                    FIELD(StandinDevice, L"FirstCursor", F_DEC, firstCsr, 1),
+                                    FIELD(StandinDevice, L"CursorTypes", F_DEC, nCsrTypes, 1),
+                                    FIELD(StandinDevice, L"ConfigDialog", F_DEC, configDialog, 1),
+                                    FIELD(StandinDevice, L"ConfigResult", F_DEC, configResult, 1),
+                                    {NULL, F_DEC, 0, 0}};
+
+static const Field s_csrFields[] = {
+    FIELD(StandinCursor, L"Name", F_STR, name, NAME_CHARS),
+    FIELD(StandinCursor, L"Active", F_DEC, active, 1),
+    FIELD(StandinCursor, L"PacketData", F_HEX, pktData, 1),
+    FIELD(StandinCursor, L"Buttons", F_BYTE, buttons, 1),
+    FIELD(StandinCursor, L"ButtonBits", F_BYTE, buttonBits, 1),
+    FIELD(StandinCursor, L"ButtonNames", F_NAMES, btnNames, BTNNAMES_CHARS),
+    FIELD(StandinCursor, L"ButtonMap", F_MAP, buttonMap, 32),
+    FIELD(StandinCursor, L"SysButtonMap", F_SYSMAP, sysBtnMap, 32),
+    FIELD(StandinCursor, L"DefaultButtonMap", F_MAP, defButtonMap, 32),
+    FIELD(StandinCursor, L"DefaultSysButtonMap", F_SYSMAP, defSysBtnMap, 32),
+    FIELD(StandinCursor, L"NPButton", F_BYTE, npButton, 1),
+    FIELD(StandinCursor, L"NPButtonMarks", F_UINTS, npBtnMarks, 2),
+    FIELD(StandinCursor, L"NPResponse", F_LIST, npResponse, MAX_RESPONSE),
+    FIELD(StandinCursor, L"TPButton", F_BYTE, tpButton, 1),
+    FIELD(StandinCursor, L"TPButtonMarks", F_UINTS, tpBtnMarks, 2),
+    FIELD(StandinCursor, L"TPResponse", F_LIST, tpResponse, MAX_RESPONSE),
+    FIELD(StandinCursor, L"PhysId", F_HEX, physId, 1),
+    FIELD(StandinCursor, L"Mode", F_DEC, mode, 1),
+    FIELD(StandinCursor, L"MinPacketData", F_HEX, minPktData, 1),
+    FIELD(StandinCursor, L"MinButtons", F_DEC, minButtons, 1),
+    FIELD(StandinCursor, L"Capabilities", F_HEX, capabilities, 1),
+    FIELD(StandinCursor, L"Type", F_HEX, type, 1),
+    {NULL, F_DEC, 0, 0}};
+
+static const Field s_ctxFields[] = {FIELD(LOGCONTEXTW, L"Name", F_STR, lcName, LCNAMELEN),
+                                    FIELD(LOGCONTEXTW, L"Options", F_HEX, lcOptions, 1),
+                                    FIELD(LOGCONTEXTW, L"Status", F_HEX, lcStatus, 1),
+                                    FIELD(LOGCONTEXTW, L"Locks", F_HEX, lcLocks, 1),
+                                    FIELD(LOGCONTEXTW, L"MsgBase", F_HEX, lcMsgBase, 1),
+                                    FIELD(LOGCONTEXTW, L"Device", F_DEC, lcDevice, 1),
+                                    FIELD(LOGCONTEXTW, L"PacketRate", F_DEC, lcPktRate, 1),
+                                    FIELD(LOGCONTEXTW, L"PacketData", F_HEX, lcPktData, 1),
+                                    FIELD(LOGCONTEXTW, L"PacketMode", F_HEX, lcPktMode, 1),
+                                    FIELD(LOGCONTEXTW, L"MoveMask", F_HEX, lcMoveMask, 1),
+                                    FIELD(LOGCONTEXTW, L"BtnDnMask", F_HEX, lcBtnDnMask, 1),
+                                    FIELD(LOGCONTEXTW, L"BtnUpMask", F_HEX, lcBtnUpMask, 1),
+                                    FIELD(LOGCONTEXTW, L"InOrgX", F_DEC, lcInOrgX, 1),
+                                    FIELD(LOGCONTEXTW, L"InOrgY", F_DEC, lcInOrgY, 1),
+                                    FIELD(LOGCONTEXTW, L"InOrgZ", F_DEC, lcInOrgZ, 1),
+                                    FIELD(LOGCONTEXTW, L"InExtX", F_DEC, lcInExtX, 1),
+                                    FIELD(LOGCONTEXTW, L"InExtY", F_DEC, lcInExtY, 1),
+                                    FIELD(LOGCONTEXTW, L"InExtZ", F_DEC, lcInExtZ, 1),
+                                    FIELD(LOGCONTEXTW, L"OutOrgX", F_DEC, lcOutOrgX, 1),
+                                    FIELD(LOGCONTEXTW, L"OutOrgY", F_DEC, lcOutOrgY, 1),
+                                    FIELD(LOGCONTEXTW, L"OutOrgZ", F_DEC, lcOutOrgZ, 1),
+                                    FIELD(LOGCONTEXTW, L"OutExtX", F_DEC, lcOutExtX, 1),
+                                    FIELD(LOGCONTEXTW, L"OutExtY", F_DEC, lcOutExtY, 1),
+                                    FIELD(LOGCONTEXTW, L"OutExtZ", F_DEC, lcOutExtZ, 1),
+                                    FIELD(LOGCONTEXTW, L"SensX", F_FIX, lcSensX, 1),
+                                    FIELD(LOGCONTEXTW, L"SensY", F_FIX, lcSensY, 1),
+                                    FIELD(LOGCONTEXTW, L"SensZ", F_FIX, lcSensZ, 1),
+                                    FIELD(LOGCONTEXTW, L"SysMode", F_DEC, lcSysMode, 1),
+                                    FIELD(LOGCONTEXTW, L"SysOrgX", F_DEC, lcSysOrgX, 1),
+                                    FIELD(LOGCONTEXTW, L"SysOrgY", F_DEC, lcSysOrgY, 1),
+                                    FIELD(LOGCONTEXTW, L"SysExtX", F_DEC, lcSysExtX, 1),
+                                    FIELD(LOGCONTEXTW, L"SysExtY", F_DEC, lcSysExtY, 1),
+                                    FIELD(LOGCONTEXTW, L"SysSensX", F_FIX, lcSysSensX, 1),
+                                    FIELD(LOGCONTEXTW, L"SysSensY", F_FIX, lcSysSensY, 1),
+                                    {NULL, F_DEC, 0, 0}};
+
+/* ---- The built-in tablet ---- */
+
+#define ONE_FIX32 0x10000
+
+static void BuiltinDevice(StandinDevice *d)
+{
+    ZeroMemory(d, sizeof(*d));
+    lstrcpyW(d->name, L"QUORAX MM-Compatible Tablet;Format: MM Series;Version 1.08");
+    d->pktRate = 100;
+    d->pktData = PK_CONTEXT | PK_STATUS | PK_TIME | PK_CHANGED | PK_SERIAL_NUMBER | PK_CURSOR |
+                 PK_BUTTONS | PK_X | PK_Y;
+    for (int i = 0; i < 2; i++) {
+        d->axis[i].axMax = 11999;
+        d->axis[i].axUnits = TU_INCHES;
+        d->axis[i].axResolution = 1000 * ONE_FIX32;
+    }
+    d->nCsrTypes = 2;
+}
+
+static void SetNames(WCHAR *list, const WCHAR *const *names, int n)
+{
+    for (int i = 0; i < n; i++) {
+        lstrcpyW(list, names[i]);
+        list += lstrlenW(names[i]) + 1;
+    }
+    list[0] = 0;
+    list[1] = 0;
+}
+
+/* Cursor types past the second repeat the stylus and the puck. */
+static void BuiltinCursor(UINT c, StandinCursor *k)
+{
+    static const WCHAR *const stylusNames[] = {L"Tip", L"Barrel"};
+    static const WCHAR *const puckNames[] = {L"Button 1", L"Button 2", L"Button 3", L"Button 4"};
+    static const BYTE stylusMap[] = {SBN_LCLICK, SBN_RCLICK};
+    static const BYTE puckMap[] = {SBN_LCLICK, SBN_RCLICK, SBN_MCLICK, SBN_LDBLCLICK};
+
+    ZeroMemory(k, sizeof(*k));
+    BOOL puck = (c % 2) == 1;
+    lstrcpyW(k->name, puck ? L"Puck" : L"Stylus");
+    k->active = c == 0;
+    k->pktData = PK_CURSOR | PK_BUTTONS | PK_X | PK_Y;
+    k->buttons = puck ? 4 : 2;
+    k->buttonBits = k->buttons;
+    if (puck)
+        SetNames(k->btnNames, puckNames, 4);
+    else
+        SetNames(k->btnNames, stylusNames, 2);
+    for (int i = 0; i < k->buttons; i++) {
+        k->defButtonMap[i] = (BYTE)i;
+        k->defSysBtnMap[i] = puck ? puckMap[i] : stylusMap[i];
+    }
+    CopyMemory(k->buttonMap, k->defButtonMap, 32);
+    CopyMemory(k->sysBtnMap, k->defSysBtnMap, 32);
+    k->physId = c;
+    k->minButtons = k->buttons;
+}
+
+/* A context over the whole of a device, as the driver's own contexts start. */
+static void BuiltinContext(const WCHAR *name, UINT device, UINT options, LOGCONTEXTW *lc)
+{
+    const StandinDevice *d = &g_dev[device < MAX_DEVICES ? device : 0];
+
+    ZeroMemory(lc, sizeof(*lc));
+    lstrcpynW(lc->lcName, name, LCNAMELEN);
+    lc->lcOptions = options;
+    lc->lcMsgBase = WT_DEFBASE;
+    lc->lcDevice = device;
+    lc->lcPktRate = d->pktRate;
+    lc->lcPktData = d->pktData;
+    lc->lcMoveMask = d->pktData;
+    lc->lcBtnDnMask = 0xFFFFFFFF;
+    lc->lcBtnUpMask = 0xFFFFFFFF;
+    lc->lcInOrgX = lc->lcOutOrgX = d->axis[0].axMin;
+    lc->lcInOrgY = lc->lcOutOrgY = d->axis[1].axMin;
+    lc->lcInOrgZ = lc->lcOutOrgZ = d->axis[2].axMin;
+    lc->lcInExtX = lc->lcOutExtX = d->axis[0].axMax - d->axis[0].axMin;
+    lc->lcInExtY = lc->lcOutExtY = d->axis[1].axMax - d->axis[1].axMin;
+    lc->lcInExtZ = lc->lcOutExtZ = d->axis[2].axMax - d->axis[2].axMin;
+    lc->lcSensX = lc->lcSensY = lc->lcSensZ = ONE_FIX32;
+    lc->lcSysExtX = GetSystemMetrics(SM_CXSCREEN);
+    lc->lcSysExtY = GetSystemMetrics(SM_CYSCREEN);
+    lc->lcSysSensX = lc->lcSysSensY = ONE_FIX32;
+}
+
+/* ---- Numbers and lists in the description ---- */
+
+static const WCHAR *SkipBlanks(const WCHAR *s)
+{
+    while (*s == L' ' || *s == L'\t')
+        s++;
+    return s;
+}
+
+/* Decimal or 0x hex, optionally negative; *end stays at s when there is none. */
+static LONG ParseNumber(const WCHAR *s, const WCHAR **end)
+{
+    const WCHAR *p = SkipBlanks(s);
+    BOOL negative = *p == L'-';
+    if (negative)
+        p++;
+    DWORD value = 0;
+    const WCHAR *digits = p;
+    if (p[0] == L'0' && (p[1] == L'x' || p[1] == L'X')) {
+        p += 2;
+        digits = p;
+        for (;; p++) {
+            if (*p >= L'0' && *p <= L'9')
+                value = value * 16 + (*p - L'0');
+            else if ((*p | 0x20) >= L'a' && (*p | 0x20) <= L'f')
+                value = value * 16 + ((*p | 0x20) - L'a' + 10);
+            else
+                break;
+        }
+    } else {
+        while (*p >= L'0' && *p <= L'9')
+            value = value * 10 + (*p++ - L'0');
+    }
+    *end = p == digits ? s : p;
+    return negative ? -(LONG)value : (LONG)value;
+}
+
+/* A FIX32: "1000", "0.5" (rounded to the nearest 1/65536) or raw "0x00010000". */
+static FIX32 ParseFix(const WCHAR *s, const WCHAR **end)
+{
+    const WCHAR *p = SkipBlanks(s);
+    if (p[0] == L'0' && (p[1] == L'x' || p[1] == L'X'))
+        return (FIX32)ParseNumber(s, end);
+    BOOL any = FALSE;
+    DWORD whole = 0;
+    for (; *p >= L'0' && *p <= L'9'; p++, any = TRUE)
+        whole = whole * 10 + (*p - L'0');
+    ULONGLONG num = 0, den = 1;
+    if (*p == L'.') {
+        for (p++; *p >= L'0' && *p <= L'9'; p++, any = TRUE) {
+            if (den < 1000000000ULL) {
+                num = num * 10 + (*p - L'0');
+                den *= 10;
+            }
+        }
+    }
+    *end = any ? p : s;
+    return (whole << 16) + (DWORD)((num * 65536 + den / 2) / den);
+}
+
+static const WCHAR *NextItem(const WCHAR *p)
+{
+    p = SkipBlanks(p);
+    if (*p == L',')
+        p++;
+    return p;
+}
+
+/* Fills n 32-bit numbers (FIX32 where every fourth is a resolution, for
+   axes); returns how many were there. */
+static UINT ParseList(const WCHAR *s, DWORD *out, UINT n, BOOL axes)
+{
+    UINT got = 0;
+    const WCHAR *p = s;
+    while (got < n) {
+        const WCHAR *end;
+        DWORD v = axes && got % 4 == 3 ? ParseFix(p, &end) : (DWORD)ParseNumber(p, &end);
+        if (end == p)
+            break;
+        out[got++] = v;
+        p = NextItem(end);
+    }
+    return got;
+}
+
+/* Names separated by commas become a list of NUL-terminated names ended by
+   an empty one; empty names are left out, since one would end the list. */
+static void ParseNames(const WCHAR *s, WCHAR *list, UINT size)
+{
+    UINT limit = size - 2, used = 0;
+    const WCHAR *p = s;
+    while (*p && used < limit) {
+        const WCHAR *start = SkipBlanks(p);
+        p = start;
+        while (*p && *p != L',')
+            p++;
+        const WCHAR *stop = p;
+        while (stop > start && (stop[-1] == L' ' || stop[-1] == L'\t'))
+            stop--;
+        if (*p == L',')
+            p++;
+        if (stop == start)
+            continue;
+        for (const WCHAR *q = start; q < stop && used < limit; q++)
+            list[used++] = *q;
+        list[used++] = 0;
+    }
+    list[used] = 0;
+    if (used == 0)
+        list[1] = 0; /* an empty list is two NULs, as readers expect */
+}
+
+/* ---- Sections ---- */
+
+/* An absent key reads as this, which no description writes. */
+static const WCHAR s_absent[] = L"\x01";
+
+static void ReadSection(const WCHAR *section, const Field *fields, void *record)
+{
+    static WCHAR value[BTNNAMES_CHARS * 2];
+    BYTE *base = (BYTE *)record;
+
+    for (const Field *f = fields; f->key; f++) {
+        GetPrivateProfileStringW(section, f->key, s_absent, value, ARRAYSIZE(value), g_descPath);
+        if (lstrcmpW(value, s_absent) == 0)
+            continue;
+        void *field = base + f->offset;
+        const WCHAR *end;
+        DWORD list[MAX_RESPONSE * 4 > 32 ? MAX_RESPONSE * 4 : 32];
+        UINT n;
+        switch (f->type) {
+        case F_STR:
+            lstrcpynW((WCHAR *)field, value, f->count);
+            break;
+        case F_DEC:
+        case F_HEX:
+            *(DWORD *)field = (DWORD)ParseNumber(value, &end);
+            break;
+        case F_FIX:
+            *(FIX32 *)field = ParseFix(value, &end);
+            break;
+        case F_BYTE:
+            *(BYTE *)field = (BYTE)ParseNumber(value, &end);
+            break;
+        case F_AXES:
+            ZeroMemory(field, f->count * sizeof(AXIS));
+            ParseList(value, (DWORD *)field, f->count * 4, TRUE);
+            break;
+        case F_UINTS:
+            ZeroMemory(field, f->count * sizeof(UINT));
+            ParseList(value, (DWORD *)field, f->count, FALSE);
+            break;
+        case F_LIST:
+            ((UintList *)field)->count =
+                ParseList(value, (DWORD *)((UintList *)field)->value, f->count, FALSE);
+            break;
+        case F_MAP:
+        case F_SYSMAP:
+            n = ParseList(value, list, 32, FALSE);
+            ZeroMemory(field, 32);
+            for (UINT i = 0; i < n; i++)
+                ((BYTE *)field)[i] = (BYTE)list[i];
+            break;
+        case F_NAMES:
+            ParseNames(value, (WCHAR *)field, f->count);
+            break;
+        }
+    }
+}
+
+static void AppendFix(WCHAR *out, FIX32 v)
+{
+    out += wsprintfW(out, L"%lu", (unsigned long)(v >> 16));
+    DWORD frac = v & 0xFFFF;
+    if (frac) {
+        /* Five decimals are finer than 1/65536, so reading gives the same bits. */
+        DWORD dec = (DWORD)(((ULONGLONG)frac * 100000 + 32768) / 65536);
+        WCHAR digits[8];
+        wsprintfW(digits, L".%05lu", (unsigned long)dec);
+        int n = lstrlenW(digits);
+        while (digits[n - 1] == L'0')
+            digits[--n] = 0;
+        lstrcpyW(out, digits);
+    }
+}
+
+static void WriteField(const WCHAR *section, const Field *f, const void *record)
+{
+    WCHAR value[200];
+    const BYTE *field = (const BYTE *)record + f->offset;
+    value[0] = 0;
+    switch (f->type) {
+    case F_STR:
+        lstrcpynW(value, (const WCHAR *)field, ARRAYSIZE(value));
+        break;
+    case F_DEC:
+        wsprintfW(value, L"%ld", (long)*(const LONG *)field);
+        break;
+    case F_HEX:
+        wsprintfW(value, L"0x%04lX", (unsigned long)*(const DWORD *)field);
+        break;
+    case F_FIX:
+        AppendFix(value, *(const FIX32 *)field);
+        break;
+    case F_MAP:
+    case F_SYSMAP: {
+        /* Trailing zeros stay out; reading fills them in again. */
+        int n = 32;
+        while (n > 0 && field[n - 1] == 0)
+            n--;
+        WCHAR *p = value;
+        for (int i = 0; i < n; i++)
+            p += wsprintfW(p, f->type == F_MAP ? L"%s%u" : L"%s0x%02X", i ? L"," : L"",
+                           (unsigned)field[i]);
+        break;
+    }
+    default:
+        return; /* never changed by a manager, never written */
+    }
+    WritePrivateProfileStringW(section, f->key, value, g_descPath);
+}
+
+static const Field *FindField(const Field *fields, const WCHAR *key)
+{
+    for (const Field *f = fields; f->key; f++)
+        if (lstrcmpW(f->key, key) == 0)
+            return f;
+    return NULL;
+}
+
+/* ---- Loading ---- */
+
+/* A path beginning with '/' is a Unix path, which Wine shows as drive Z:. */
+void UnixToWindowsPath(const WCHAR *in, WCHAR *out, UINT size)
+{
+    if (in[0] != L'/') {
+        lstrcpynW(out, in, size);
+        return;
+    }
+    lstrcpynW(out, L"Z:", size);
+    lstrcpynW(out + 2, in, size > 2 ? size - 2 : 0);
+    for (WCHAR *p = out; *p; p++)
+        if (*p == L'/')
+            *p = L'\\';
+}
+
+static void FindDescription(void)
+{
+    WCHAR path[MAX_PATH];
+    g_descPath[0] = 0;
+
+    DWORD n = GetEnvironmentVariableW(L"WINTAB_STANDIN_TABLET", path, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) {
+        UnixToWindowsPath(path, g_descPath, MAX_PATH);
+        if (GetFileAttributesW(g_descPath) != INVALID_FILE_ATTRIBUTES)
+            return;
+    }
+
+    n = GetModuleFileNameW(g_hinst, path, MAX_PATH);
+    if (n > 0 && n < MAX_PATH) {
+        WCHAR *slash = path + n;
+        while (slash > path && slash[-1] != L'\\' && slash[-1] != L'/')
+            slash--;
+        if ((size_t)(slash - path) + 13 < MAX_PATH) {
+            lstrcpyW(slash, L"wintab32.ini");
+            if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+                lstrcpyW(g_descPath, path);
+                return;
+            }
+        }
+    }
+    g_descPath[0] = 0;
+}
+
+static UINT Clamp(UINT v, UINT most)
+{
+    return v > most ? most : v;
+}
+
+void LoadDescription(void)
+{
+    WCHAR section[40];
+
+    FindDescription();
+    BOOL fromFile = g_descPath[0] != 0;
+
+    ZeroMemory(&g_ifc, sizeof(g_ifc));
+    lstrcpyW(g_ifc.id, L"QUORAX Stand-in Wintab Driver");
+    g_ifc.specVersion = 0x0101;
+    g_ifc.implVersion = 0x0108;
+    g_ifc.ctxOptions =
+        CXO_SYSTEM | CXO_PEN | CXO_MESSAGES | CXO_CSRMESSAGES | CXO_MGNINSIDE | CXO_MARGIN;
+    g_ifc.nDevices = 1;
+    g_ifc.nCursors = 2;
+    g_ifc.nSysCtxs = 1;
+    if (fromFile)
+        ReadSection(L"Interface", s_ifcFields, &g_ifc);
+    g_ifc.nDevices = Clamp(g_ifc.nDevices, MAX_DEVICES);
+    g_ifc.nCursors = Clamp(g_ifc.nCursors, MAX_CURSORS);
+    g_ifc.nSysCtxs = Clamp(g_ifc.nSysCtxs, MAX_SYSCTXS);
+
+    for (UINT d = 0; d < MAX_DEVICES; d++) {
+        BuiltinDevice(&g_dev[d]);
+        g_dev[d].nCsrTypes = g_ifc.nCursors;
+        if (fromFile && d < g_ifc.nDevices) {
+            wsprintfW(section, L"Device%u", d);
+            ReadSection(section, s_devFields, &g_dev[d]);
+        }
+        /* Cursor numbers index the cursor table: keep them inside it. */
+        g_dev[d].firstCsr = Clamp(g_dev[d].firstCsr, g_ifc.nCursors);
+        g_dev[d].nCsrTypes = Clamp(g_dev[d].nCsrTypes, g_ifc.nCursors - g_dev[d].firstCsr);
+    }
+
+    for (UINT c = 0; c < MAX_CURSORS; c++) {
+        BuiltinCursor(c, &g_csr[c]);
+        if (fromFile && c < g_ifc.nCursors) {
+            wsprintfW(section, L"Cursor%u", c);
+            ReadSection(section, s_csrFields, &g_csr[c]);
+        }
+        g_csr[c].buttons = (BYTE)Clamp(g_csr[c].buttons, 32);
+    }
+
+    for (UINT k = 0; k < g_ifc.nSysCtxs; k++) {
+        wsprintfW(section, L"Context%u", k);
+        UINT device = fromFile ? GetPrivateProfileIntW(section, L"Device", 0, g_descPath) : 0;
+        BuiltinContext(L"Default System", Clamp(device, g_ifc.nDevices - 1), CXO_SYSTEM,
+                       &g_sysCtxDesc[k]);
+        if (fromFile)
+            ReadSection(section, s_ctxFields, &g_sysCtxDesc[k]);
+        g_sysCtxDesc[k].lcName[LCNAMELEN - 1] = 0;
+    }
+
+    /* A device's default system context starts as its first system context. */
+    for (UINT d = 0; d < MAX_DEVICES; d++) {
+        LOGCONTEXTW *sys = &g_defCtxDesc[d][0];
+        BuiltinContext(L"Default System", d, CXO_SYSTEM, sys);
+        for (UINT k = 0; k < g_ifc.nSysCtxs; k++) {
+            if (g_sysCtxDesc[k].lcDevice == d && (g_sysCtxDesc[k].lcOptions & CXO_SYSTEM)) {
+                *sys = g_sysCtxDesc[k];
+                break;
+            }
+        }
+        BuiltinContext(L"Default Digitizing", d, 0, &g_defCtxDesc[d][1]);
+        if (fromFile && d < g_ifc.nDevices) {
+            wsprintfW(section, L"DefaultSystem%u", d);
+            ReadSection(section, s_ctxFields, sys);
+            wsprintfW(section, L"DefaultDigitizing%u", d);
+            ReadSection(section, s_ctxFields, &g_defCtxDesc[d][1]);
+        }
+        sys->lcName[LCNAMELEN - 1] = 0;
+        g_defCtxDesc[d][1].lcName[LCNAMELEN - 1] = 0;
+    }
+}
+
+/* ---- Write-back ---- */
+
+void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *lc)
+{
+    WCHAR name[40];
+    if (!g_descPath[0])
+        return;
+    switch (kind) {
+    case KIND_SYSTEM:
+        wsprintfW(name, L"Context%u", section);
+        break;
+    case KIND_DEFSYS:
+        wsprintfW(name, L"DefaultSystem%u", section);
+        break;
+    case KIND_DEFDIGITIZE:
+        wsprintfW(name, L"DefaultDigitizing%u", section);
+        break;
+    default:
+        return;
+    }
+    for (const Field *f = s_ctxFields; f->key; f++)
+        WriteField(name, f, lc);
+}
+
+void SaveCursor(UINT cursor)
+{
+    static const WCHAR *const keys[] = {L"Active", L"ButtonMap", L"SysButtonMap"};
+    WCHAR name[40];
+    if (!g_descPath[0] || cursor >= MAX_CURSORS)
+        return;
+    wsprintfW(name, L"Cursor%u", cursor);
+    for (UINT i = 0; i < ARRAYSIZE(keys); i++)
+        WriteField(name, FindField(s_csrFields, keys[i]), &g_csr[cursor]);
+}
