@@ -1,0 +1,158 @@
+/* The shell's restart and the copying page driven by its own posted steps. */
+#include "steps.h"
+
+#include <commctrl.h>
+
+#include "winsupport.h"
+
+static UINT s_exitFlags;
+static int s_exitCalls;
+static bool s_privilegeHeld;
+static BOOL s_exitResult;
+
+static bool ShutdownPrivilegeEnabled()
+{
+    HANDLE token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    LUID luid;
+    LookupPrivilegeValueA(NULL, "SeShutdownPrivilege", &luid);
+    BYTE buf[4096];
+    DWORD size = 0;
+    bool enabled = false;
+    if (GetTokenInformation(token, TokenPrivileges, buf, sizeof(buf), &size)) {
+        TOKEN_PRIVILEGES *tp = (TOKEN_PRIVILEGES *)buf;
+        for (DWORD i = 0; i < tp->PrivilegeCount; i++)
+            if (tp->Privileges[i].Luid.LowPart == luid.LowPart &&
+                tp->Privileges[i].Luid.HighPart == luid.HighPart)
+                enabled = (tp->Privileges[i].Attributes & SE_PRIVILEGE_ENABLED) != 0;
+    }
+    CloseHandle(token);
+    return enabled;
+}
+
+static BOOL WINAPI RecordExit(UINT flags, DWORD reason)
+{
+    (void)reason;
+    s_exitFlags = flags;
+    s_exitCalls++;
+    s_privilegeHeld = ShutdownPrivilegeEnabled();
+    return s_exitResult;
+}
+
+class ShellTest : public StepTest
+{
+  protected:
+    HWND main = NULL;
+    void SetUp() override
+    {
+        StepTest::SetUp();
+        s_exitCalls = 0;
+        g_exitWindows = RecordExit;
+        /* A window of the installer's own procedure, made without the class's
+           WM_CREATE chain (the test program is no Windows 95). */
+        WNDCLASSA wc;
+        ZeroMemory(&wc, sizeof(wc));
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = g_hInst;
+        wc.lpszClassName = "kitinst test main";
+        RegisterClassA(&wc);
+        main = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, g_hInst,
+                               NULL);
+        SetWindowLongPtrA(main, GWLP_WNDPROC, (LONG_PTR)InstallerWndProc);
+    }
+    void TearDown() override
+    {
+        g_exitWindows = ExitWindowsEx;
+        if (IsWindow(main))
+            DestroyWindow(main);
+        MSG msg;
+        while (PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE))
+            ;
+        StepTest::TearDown();
+    }
+};
+
+TEST_F(ShellTest, RestartAsksForARebootHoldingTheShutdownPrivilegeOnlyMeanwhile)
+{
+    s_exitResult = TRUE;
+    EXPECT_EQ(1, InstallerWndProc(main, WM_COMMAND, CMD_RESTART, 0));
+    EXPECT_EQ(1, s_exitCalls);
+    EXPECT_EQ((UINT)EWX_REBOOT, s_exitFlags);
+    EXPECT_TRUE(s_privilegeHeld);
+    EXPECT_FALSE(ShutdownPrivilegeEnabled());
+    /* The shutdown itself ends the program. */
+    EXPECT_TRUE(IsWindow(main));
+}
+
+TEST_F(ShellTest, RefusedRestartEndsTheProgram)
+{
+    s_exitResult = FALSE;
+    InstallerWndProc(main, WM_COMMAND, CMD_RESTART, 0);
+    EXPECT_EQ(1, s_exitCalls);
+    EXPECT_FALSE(IsWindow(main));
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, NULL, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+/* The copying page run by its own posted commands; the test's loop reads the
+   bar as each phase hands over to the next. */
+TEST_F(ShellTest, CopyingPageRunsEveryPhaseWithTheBarFullAtEachEnd)
+{
+    std::wstring disk = CopyInstallDisk(L"page-disk");
+    ASSERT_EQ(1, CheckFrom(disk));
+    HWND page = CreateDialogParamA(g_hInst, "DIALOG2", NULL, InstallPageProc, 0);
+    ASSERT_TRUE(page != NULL);
+    HWND bar = g_hProgress;
+    ASSERT_EQ(L"msctls_progress32", ClassOf(bar));
+    RECT rc = RectInParent(bar);
+    EXPECT_EQ(30, rc.left);
+    EXPECT_EQ(100, rc.top);
+    EXPECT_EQ(300, rc.right - rc.left);
+    EXPECT_EQ(15, rc.bottom - rc.top);
+
+    std::vector<std::pair<int, int>> handovers; /* command, bar before it */
+    std::vector<int> commands;
+    DWORD start = GetTickCount();
+    bool ended = false;
+    while (!ended && GetTickCount() - start < 20000) {
+        MSG msg;
+        if (!PeekMessageA(&msg, NULL, 0, 0, PM_REMOVE)) {
+            Sleep(1);
+            continue;
+        }
+        if (msg.hwnd == page && msg.message == WM_COMMAND) {
+            int code = LOWORD(msg.wParam);
+            commands.push_back(code == PAGE_INI_STEP || code == PAGE_REG_STEP ? HIWORD(msg.wParam)
+                                                                              : code);
+            if (code == PAGE_INI_START || code == PAGE_REG_START || code == PAGE_END)
+                handovers.push_back({code, (int)SendMessageA(bar, PBM_GETPOS, 0, 0)});
+            if (code == PAGE_INI_START) {
+                EXPECT_EQ(Widen(WinDir() + "COMMAND\\qtablet.com"),
+                          WindowText(GetDlgItem(page, IDC_DEST)));
+            }
+            ended = code == PAGE_END;
+        }
+        if (!IsDialogMessageA(page, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    ASSERT_TRUE(ended);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{
+                  {PAGE_INI_START, 100}, {PAGE_REG_START, 100}, {PAGE_END, 100}}),
+              handovers);
+    std::vector<int> expected = {PAGE_COPY_START};
+    for (int i = 0; i < 9; i++)
+        expected.push_back(PAGE_COPY_FILE);
+    expected.push_back(PAGE_INI_START);
+    for (int step : {404, 405, 406, 407, 408, 409, 412})
+        expected.push_back(step);
+    expected.push_back(PAGE_REG_START);
+    for (int step = 413; step <= 416; step++)
+        expected.push_back(step);
+    expected.push_back(PAGE_END);
+    EXPECT_EQ(expected, commands);
+    EXPECT_EQ(L"Adding registry for QUORAX Tablet :", WindowText(GetDlgItem(page, IDC_PHASE)));
+    DestroyWindow(page);
+}
