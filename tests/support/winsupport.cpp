@@ -195,6 +195,25 @@ static BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
+/* Of the standard message-box icons only the error icon is red; icon handles
+   cannot be compared across processes, so the test looks at what is drawn. */
+static bool ShowsErrorIcon(HWND icon)
+{
+    /* Read from the screen: another process's window surface is not ours to read. */
+    RECT rc;
+    GetWindowRect(icon, &rc);
+    HDC hdc = GetDC(NULL);
+    int red = 0;
+    for (int y = rc.top; y < rc.bottom; y++) {
+        for (int x = rc.left; x < rc.right; x++) {
+            COLORREF c = GetPixel(hdc, x, y);
+            red += GetRValue(c) > 160 && GetGValue(c) < 100 && GetBValue(c) < 100;
+        }
+    }
+    ReleaseDC(NULL, hdc);
+    return red > 40;
+}
+
 MessageBoxView ReadMessageBox(HWND box)
 {
     MessageBoxView v;
@@ -209,11 +228,7 @@ MessageBoxView ReadMessageBox(HWND box)
             v.buttons.push_back(WindowText(c));
         else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
             if ((style & SS_TYPEMASK) == SS_ICON) {
-                /* The standard boxes put the icon in control 0x14; an error
-                   box shows the system's hand icon there. */
-                HICON icon = (HICON)SendMessageW(c, STM_GETICON, 0, 0);
-                if (icon && icon == LoadIconW(NULL, (LPCWSTR)IDI_HAND))
-                    v.hasErrorIcon = true;
+                v.hasErrorIcon = ShowsErrorIcon(c);
             } else if (GetDlgCtrlID(c) == 0xFFFF) {
                 v.text = WindowText(c);
             }
