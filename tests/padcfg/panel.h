@@ -1,0 +1,41 @@
+/*
+ * What the control panel's in-process tests share: choosing the Wintab
+ * library the panel loads (the stand-in driver, its variant with entries
+ * missing, or none), describing the stand-in's tablet, reading its call log,
+ * and starting and stopping the panel's main window.
+ */
+#ifndef PANEL_H
+#define PANEL_H
+
+#include "winsupport.h"
+
+#include "padcfg.h"
+
+#include <string>
+#include <vector>
+
+enum Driver { DRIVER_NONE, DRIVER_STANDIN, DRIVER_PARTIAL };
+
+/* Makes LoadLibraryW("Wintab32") find the chosen library (this test program
+   runs with native-only loading of wintab32, see tests/harness/prefix.reg). */
+void UseDriver(Driver driver);
+
+/* The stand-in's tablet: an INI description written to a scratch file, or
+   its built-in default when text is empty. */
+void UseTablet(const std::string &ini);
+
+/* The stand-in's call log, started empty. */
+void StartCallLog();
+std::vector<std::string> CallLog();
+/* Index of the first log line starting with prefix, or -1. */
+int FindCall(const std::vector<std::string> &log, const std::string &prefix);
+
+/* Brings the panel up as its entry point does, without the message loop. */
+HWND StartPanel();
+/* Closes the panel (if up) and forgets its window classes, so the next
+   StartPanel registers and creates afresh. */
+void StopPanel();
+HWND MainWindow();
+HWND Tile(int id);
+
+#endif

@@ -1,0 +1,131 @@
+/*
+ * The real padcfg.exe, started as a user starts it: with no Wintab library,
+ * with a driver that has no tablet or no manager, with Wine's own wintab32,
+ * and with the stand-in driver; what the user sees and the exit code.
+ */
+#include "winsupport.h"
+
+#include <gtest/gtest.h>
+
+static const wchar_t kTitle[] = L"Tablet Control Panel";
+static const wchar_t kOverrides[] = L"Software\\Wine\\AppDefaults\\padcfg.exe\\DllOverrides";
+
+/* A folder holding a copy of the panel and, when asked, the stand-in driver
+   with a tablet description beside it. */
+static std::wstring PanelFolder(const wchar_t *name, bool withStandin, const std::string &ini = "")
+{
+    std::wstring dir = MakeScratchDir(name);
+    CopyInto(JoinPath(BinDir(), L"padcfg.exe"), dir);
+    if (withStandin) {
+        CopyInto(JoinPath(BinDir(), L"wintab32.dll"), dir);
+        if (!ini.empty())
+            WriteFileBytes(JoinPath(dir, L"wintab32.ini"), ini);
+    }
+    return dir;
+}
+
+static bool MainWindowShown(DWORD pid)
+{
+    for (HWND h : WindowsOfProcess(pid, true))
+        if (ClassOf(h) == kTitle)
+            return true;
+    return false;
+}
+
+/* Starts the panel from a folder and expects exactly the driver-missing box. */
+static void ExpectDriverNotFound(const std::wstring &dir)
+{
+    Process p = StartProcess(JoinPath(dir, L"padcfg.exe"), L"", dir);
+    ASSERT_NE(0u, p.pid);
+
+    std::vector<MessageBoxView> boxes;
+    bool mainShown = false;
+    PumpUntil(
+        [&] {
+            mainShown = mainShown || MainWindowShown(p.pid);
+            for (HWND h : WindowsOfProcess(p.pid, true)) {
+                if (ClassOf(h) != L"#32770")
+                    continue;
+                Sleep(100);
+                boxes.push_back(ReadMessageBox(h));
+                EXPECT_EQ(1u, WindowsOfProcess(p.pid, true).size()) << "only the box is shown";
+                PressButton(h, L"OK");
+                return true;
+            }
+            return false;
+        },
+        10000);
+
+    EXPECT_EQ(0u, WaitForExit(p, 10000));
+    EXPECT_FALSE(mainShown);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(kTitle, boxes[0].title);
+    EXPECT_EQ(L"Tablet Driver Not Found.", boxes[0].text);
+    EXPECT_TRUE(boxes[0].hasErrorIcon);
+    ASSERT_EQ(1u, boxes[0].buttons.size());
+    CloseProcess(p);
+}
+
+TEST(Process, WithoutAnyWintabLibraryTheUserIsToldTheDriverIsMissing)
+{
+    /* Wine always has a builtin wintab32; disabling it leaves none at all. */
+    ASSERT_TRUE(SetRegString(HKEY_CURRENT_USER, kOverrides, L"wintab32", L""));
+    ExpectDriverNotFound(PanelFolder(L"no-library", false));
+    DeleteRegTree(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\padcfg.exe");
+}
+
+TEST(Process, WineBuiltinWintabHasNoTabletHere)
+{
+    ExpectDriverNotFound(PanelFolder(L"builtin", false));
+}
+
+TEST(Process, ADriverReportingNoTabletIsNotADriver)
+{
+    ExpectDriverNotFound(PanelFolder(L"no-tablet", true, "[Interface]\r\nNoTablet=1\r\n"));
+}
+
+TEST(Process, ADriverWhoseManagerCannotOpenIsNotADriver)
+{
+    ExpectDriverNotFound(PanelFolder(L"no-manager", true, "[Interface]\r\nMgrOpenFails=1\r\n"));
+}
+
+TEST(Process, WithTheDriverTheMainWindowShowsAndExitEndsWithZero)
+{
+    std::wstring dir = PanelFolder(L"standin", true);
+    std::wstring log = JoinPath(dir, L"calls.log");
+    SetEnvironmentVariableW(L"WINTAB_STANDIN_LOG", log.c_str());
+    Process p = StartProcess(JoinPath(dir, L"padcfg.exe"), L"", dir);
+
+    HWND main = WaitForWindow(p.pid, kTitle, kTitle, 10000);
+    ASSERT_NE((HWND)NULL, main);
+    RECT rc = ClientRectOf(main);
+    EXPECT_EQ(9 * GetSystemMetrics(SM_CXICON), rc.right);
+    EXPECT_EQ(2 * GetSystemMetrics(SM_CYICON), rc.bottom);
+    EXPECT_EQ(1u, WindowsOfProcess(p.pid, true).size());
+
+    /* A second start brings the first forward and ends at once. */
+    ShowWindow(main, SW_MINIMIZE);
+    Process second = StartProcess(JoinPath(dir, L"padcfg.exe"), L"", dir);
+    EXPECT_EQ(0u, WaitForExit(second, 10000));
+    CloseProcess(second);
+    PumpUntil([&] { return !IsIconic(main); }, 2000);
+    EXPECT_FALSE(IsIconic(main));
+    EXPECT_EQ(1u, WindowsOfProcess(p.pid, true).size());
+
+    PostMessageW(main, WM_COMMAND, 104, 0); /* Tablet > Exit */
+    EXPECT_EQ(0u, WaitForExit(p, 10000));
+    CloseProcess(p);
+    SetEnvironmentVariableW(L"WINTAB_STANDIN_LOG", NULL);
+
+    std::string calls = ReadFileBytes(log);
+    size_t close = calls.find("WTMgrClose(");
+    size_t unload = calls.find("unload");
+    ASSERT_NE(std::string::npos, close);
+    ASSERT_NE(std::string::npos, unload);
+    EXPECT_LT(close, unload);
+    /* The second start did not even load the driver. */
+    int loads = 0;
+    for (size_t at = 0; (at = calls.find("load", at)) != std::string::npos; at += 4)
+        loads += at == 0 || calls[at - 1] == '\n';
+    EXPECT_EQ(1, loads);
+}
