@@ -1,6 +1,7 @@
 #include "machine.h"
 
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 
 #include "winsupport.h"
@@ -379,9 +380,62 @@ std::string MachineSnapshot()
     std::string snap = TreeSnapshot(win);
     for (const char *ini : {"win.ini", "system.ini", "wininit.ini", "wintab.ini"})
         snap += std::string("== ") + ini + "\n" + ReadAnsiFile(win + ini);
-    snap += RegistryDump(HKEY_LOCAL_MACHINE, "System");
-    snap += RegistryDump(HKEY_LOCAL_MACHINE, "Enum");
+    snap += InstallerRegistry();
     return snap;
+}
+
+/* Keys Wine itself rewrites whenever its desktop or devices start. */
+static const char *const s_wineChurn[] = {
+    "System\\CurrentControlSet\\Control\\Class\\{",
+    "System\\CurrentControlSet\\Control\\Video\\",
+    "System\\CurrentControlSet\\Control\\TimeZoneInformation",
+    "System\\CurrentControlSet\\Control\\DeviceClasses\\",
+    "System\\CurrentControlSet\\Hardware Profiles\\",
+    "System\\CurrentControlSet\\Enum\\",
+};
+
+std::string InstallerRegistry()
+{
+    std::string all =
+        RegistryDump(HKEY_LOCAL_MACHINE, "System") + RegistryDump(HKEY_LOCAL_MACHINE, "Enum");
+    std::string out;
+    size_t at = 0;
+    while (at < all.size()) {
+        size_t end = all.find('\n', at);
+        std::string line = all.substr(at, end - at);
+        at = end + 1;
+        bool churn = false;
+        for (const char *prefix : s_wineChurn)
+            churn = churn || line.find(prefix) != std::string::npos;
+        if (!churn)
+            out += line + "\n";
+    }
+    return out;
+}
+
+std::string LineDiff(const std::string &before, const std::string &after)
+{
+    std::vector<std::string> a, b;
+    for (auto pair : {std::make_pair(&before, &a), std::make_pair(&after, &b)}) {
+        size_t at = 0;
+        while (at < pair.first->size()) {
+            size_t end = pair.first->find('\n', at);
+            if (end == std::string::npos)
+                end = pair.first->size();
+            pair.second->push_back(pair.first->substr(at, end - at));
+            at = end + 1;
+        }
+        std::sort(pair.second->begin(), pair.second->end());
+    }
+    std::vector<std::string> gone, added;
+    std::set_difference(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(gone));
+    std::set_difference(b.begin(), b.end(), a.begin(), a.end(), std::back_inserter(added));
+    std::string out;
+    for (const std::string &l : gone)
+        out += "- " + l + "\n";
+    for (const std::string &l : added)
+        out += "+ " + l + "\n";
+    return out;
 }
 
 std::wstring CopyInstallDisk(const std::wstring &name)

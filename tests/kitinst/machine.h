@@ -41,8 +41,12 @@ void WriteIniSection(const char *section, const std::vector<std::string> &lines,
 std::string RegistryDump(HKEY root, const std::string &path);
 /* Path, size and write time of every file below the directory. */
 std::string TreeSnapshot(const std::string &dir);
+/* HKLM\System and HKLM\Enum without the keys Wine itself keeps rewriting. */
+std::string InstallerRegistry();
 /* The Windows directory, the INI files and the registry, together. */
 std::string MachineSnapshot();
+/* Lines only in before ("- ") and only in after ("+ "); empty when alike. */
+std::string LineDiff(const std::string &before, const std::string &after);
 
 /* Values of one key as "name|type|data" (data of REG_BINARY in hex). */
 std::vector<std::string> KeyValues(const std::string &path);

@@ -142,7 +142,7 @@ TEST_F(RunTest, OtherWindowsRefusedWithoutAPageOrAChange)
                                          L"only.");
         CloseProcess(proc);
     }
-    EXPECT_EQ(before, MachineSnapshot());
+    EXPECT_EQ("", LineDiff(before, MachineSnapshot()));
 }
 
 TEST_F(RunTest, MissingDriverFileRefusedWithoutAChange)
@@ -152,7 +152,7 @@ TEST_F(RunTest, MissingDriverFileRefusedWithoutAChange)
     Start();
     ExpectRefusal(kMissingTitle,
                   L"Please run this program from the QUORAX Drivers/Utilities disk.");
-    EXPECT_EQ(before, MachineSnapshot());
+    EXPECT_EQ("", LineDiff(before, MachineSnapshot()));
 }
 
 TEST_F(RunTest, ExitOrCloseOnTheWelcomePageChangesNothing)
@@ -170,7 +170,7 @@ TEST_F(RunTest, ExitOrCloseOnTheWelcomePageChangesNothing)
         EXPECT_EQ(0u, WaitForExit(proc, 5000));
         CloseProcess(proc);
     }
-    EXPECT_EQ(before, MachineSnapshot());
+    EXPECT_EQ("", LineDiff(before, MachineSnapshot()));
 }
 
 TEST_F(RunTest, WholeRunInstallsExactlyWhatTheDiskHolds)
@@ -187,8 +187,9 @@ TEST_F(RunTest, WholeRunInstallsExactlyWhatTheDiskHolds)
     EXPECT_EQ(0u, WaitForExit(proc, 5000));
 
     /* The files, and no other file of the Windows directory. */
-    std::set<std::string> expected = {WinDir() + "system.ini", WinDir() + "win.ini",
-                                      WinDir() + "wintab.ini"};
+    /* WIN.INI [windows] lives in the registry under Wine (its NT ini-file
+       mapping), so of the INI files only these two change on disk. */
+    std::set<std::string> expected = {WinDir() + "system.ini", WinDir() + "wintab.ini"};
     for (const InstalledFile &f : InstalledFiles(false)) {
         EXPECT_EQ(ReadFileBytes(JoinPath(disk, Widen(f.disk))), ReadAnsiFile(f.installed))
             << f.installed;
@@ -275,8 +276,7 @@ TEST_F(RunTest, ZSecondRunAddsNothingTwiceReplacesTheFirstAndRestarts)
     CloseProcess(proc);
     std::string system = ReadAnsiFile(WinDir() + "system.ini");
     std::string win = ReadAnsiFile(WinDir() + "win.ini");
-    std::string registry =
-        RegistryDump(HKEY_LOCAL_MACHINE, "System") + RegistryDump(HKEY_LOCAL_MACHINE, "Enum");
+    std::string registry = InstallerRegistry();
     ASSERT_TRUE(FileThere(WinDir() + "INF\\OEM0.INF"));
 
     box = InstallUpToTheQuestion(NULL);
@@ -292,6 +292,5 @@ TEST_F(RunTest, ZSecondRunAddsNothingTwiceReplacesTheFirstAndRestarts)
     size_t at = registry.find("InfPath|REG_SZ|OEM0.INF");
     ASSERT_NE(std::string::npos, at);
     registry.replace(at, 23, "InfPath|REG_SZ|OEM1.INF");
-    EXPECT_EQ(registry, RegistryDump(HKEY_LOCAL_MACHINE, "System") +
-                            RegistryDump(HKEY_LOCAL_MACHINE, "Enum"));
+    EXPECT_EQ("", LineDiff(registry, InstallerRegistry()));
 }
