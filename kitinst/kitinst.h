@@ -35,7 +35,7 @@
 #define PAGE_INI_STEP 402
 #define PAGE_REG_STEP 403
 
-/* INI steps (Part of the INI phase) and registry steps, carried in the high word. */
+/* The INI and registry steps, carried in the high word of their commands. */
 #define INI_FIRST_STEP 404
 #define INI_LAST_STEP 412
 #define REG_FIRST_STEP 413
