@@ -171,8 +171,7 @@ TEST_F(RegistryTest, CleanUpScanOf20000InstanceNumbers)
     double seconds = SecondsOfCleanUp();
     printf("clean-up scan of 20,000 instance numbers (3 keys present): %.3f s\n", seconds);
     EXPECT_FALSE(KeyExists(kMice + "9999"));
-    /* Half a second on an idle machine; the margin is for a loaded one. */
-    EXPECT_LT(seconds, 1.5);
+    EXPECT_LT(seconds, 0.5);
 }
 
 TEST_F(RegistryTest, CleanUpScanOf20000InstanceKeys)
@@ -195,5 +194,7 @@ TEST_F(RegistryTest, CleanUpScanOf20000InstanceKeys)
     printf("clean-up scan of 20,000 existing instance keys: %.3f s\n", seconds);
     EXPECT_FALSE(KeyExists(kTabletClass));
     EXPECT_TRUE(KeyExists(kMice + "9999"));
-    EXPECT_LT(seconds, 10.0);
+    /* Three or four registry calls per key; the bound only catches a scan
+       that has gone quadratic. */
+    EXPECT_LT(seconds, 30.0);
 }
