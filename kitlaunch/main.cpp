@@ -1,0 +1,158 @@
+/*
+ * kitlaunch: the Windows NT setup launcher at the root of the install disk.
+ *
+ * It makes the disk's NTWINTAB directory the current one and starts the NT
+ * driver's own setup program there, which finds its files through the
+ * current directory it inherits. Its one window is never shown: the whole
+ * work happens while that window is being created, and the window lives on
+ * only to own the box that explains what is missing.
+ */
+#include <windows.h>
+
+#include "resource.h"
+
+#define PATH_LEN 260
+
+static const char s_szSetupDir[] = "NTWINTAB\\";
+/* With a directory part WinExec takes the file from the current directory
+   only; a bare name would be searched for beside the launcher and in the
+   system directories first, and could start some other SETUP.EXE. */
+static const char s_szSetupCommand[] = ".\\SETUP.EXE";
+
+static const char s_szMissingCaption[] = "Error : Can not find Wintab NT driver files !";
+static const char s_szNoSetupDir[] =
+    "Please run this program from the QUORAX Drivers/Utilities disk.";
+static const char s_szNoSetupProgram[] = "Can not find SETUP.EXE in the NTWINTAB directory !";
+
+static HINSTANCE s_hInst;
+/* The current directory, then the setup directory. */
+static char s_szPath[PATH_LEN];
+
+/* Puts the setup directory, the current directory plus NTWINTAB\, into the
+   path buffer. FALSE when the current directory cannot be read or the result
+   does not fit: no setup directory can be reached from there. */
+static BOOL BuildSetupPath(void)
+{
+    DWORD len = GetCurrentDirectoryA(PATH_LEN, s_szPath);
+    if (len == 0 || len >= PATH_LEN)
+        return FALSE;
+    /* A drive root already ends in a backslash. */
+    DWORD slash = s_szPath[len - 1] != '\\' ? 1 : 0;
+    if (len + slash + sizeof(s_szSetupDir) > PATH_LEN)
+        return FALSE;
+    if (slash)
+        s_szPath[len++] = '\\';
+    lstrcpyA(s_szPath + len, s_szSetupDir);
+    return TRUE;
+}
+
+/* Returns 0 to let the window be created (it stays to own a message box), or
+   destroys it, which makes its creation fail and ends the program. */
+static LRESULT OnCreate(HWND hwnd)
+{
+    if (!BuildSetupPath() || !SetCurrentDirectoryA(s_szPath)) {
+        PostMessageA(hwnd, WM_COMMAND, IDC_NO_SETUP_DIR, 0);
+        return 0;
+    }
+
+    UINT result = WinExec(s_szSetupCommand, SW_SHOWNORMAL);
+    if (result == ERROR_FILE_NOT_FOUND) {
+        PostMessageA(hwnd, WM_COMMAND, IDC_NO_SETUP_PROGRAM, 0);
+        return 0;
+    }
+
+    /* Started, or failed in a way the user cannot mend from here (a damaged
+       or foreign setup program, no memory): the launcher's work is over. */
+    DestroyWindow(hwnd);
+    return 0;
+}
+
+static void ReportMissingFiles(HWND hwnd, const char *text)
+{
+    MessageBoxA(hwnd, text, s_szMissingCaption, MB_OK | MB_ICONERROR);
+    DestroyWindow(hwnd);
+}
+
+static LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_CREATE:
+        return OnCreate(hwnd);
+
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_NO_SETUP_DIR:
+            ReportMissingFiles(hwnd, s_szNoSetupDir);
+            return 0;
+        case IDC_NO_SETUP_PROGRAM:
+            ReportMissingFiles(hwnd, s_szNoSetupProgram);
+            return 0;
+        }
+        break;
+
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+/* A launcher that is still running (it shows its box) is brought forward
+   instead of starting the setup program a second time. */
+static BOOL ActivateRunningCopy(void)
+{
+    HWND other = FindWindowA(KITLAUNCH_NAME, NULL);
+    if (!other)
+        return FALSE;
+
+    if (IsIconic(other))
+        ShowWindow(other, SW_RESTORE);
+    SetForegroundWindow(other);
+    /* Its window is hidden: what the user must see is the box it owns, which
+       does not always come up together with its owner. */
+    HWND popup = GetLastActivePopup(other);
+    if (popup && popup != other)
+        SetForegroundWindow(popup);
+    return TRUE;
+}
+
+static BOOL RegisterLauncherClass(HINSTANCE hInstance)
+{
+    WNDCLASSA wc;
+    ZeroMemory(&wc, sizeof(wc));
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = LauncherWndProc;
+    wc.hInstance = hInstance;
+    wc.hIcon = LoadIconA(hInstance, KITLAUNCH_NAME);
+    wc.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    wc.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    wc.lpszMenuName = KITLAUNCH_NAME;
+    wc.lpszClassName = KITLAUNCH_NAME;
+    return RegisterClassA(&wc) != 0;
+}
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nCmdShow)
+{
+    (void)lpCmdLine;
+    (void)nCmdShow; /* the window is never shown */
+
+    /* hPrevInstance is always null on Win32: the window look-up finds a running copy. */
+    if (!hPrevInstance && ActivateRunningCopy())
+        return 0;
+    if (!RegisterLauncherClass(hInstance))
+        return 0;
+
+    s_hInst = hInstance;
+    HWND hwnd = CreateWindowA(KITLAUNCH_NAME, KITLAUNCH_NAME, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0,
+                              CW_USEDEFAULT, 0, NULL, NULL, s_hInst, NULL);
+    /* Also the normal end once the setup program has been started. */
+    if (!hwnd)
+        return 0;
+
+    MSG msg;
+    while (GetMessageA(&msg, NULL, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return (int)msg.wParam;
+}

@@ -1,0 +1,13 @@
+/* Resource ids and window commands of the Windows NT setup launcher. */
+#ifndef KITLAUNCH_RESOURCE_H
+#define KITLAUNCH_RESOURCE_H
+
+/* The class name, the window title, the icon and the class menu share this
+   name (the program has no menu resource: the class menu loads nothing). */
+#define KITLAUNCH_NAME "kitlaunch"
+
+/* Commands the launcher posts to its own hidden window. */
+#define IDC_NO_SETUP_DIR 100     /* the NTWINTAB directory is missing */
+#define IDC_NO_SETUP_PROGRAM 101 /* SETUP.EXE is missing in it */
+
+#endif
