@@ -16,13 +16,7 @@ disk_file(oemsetup.inf ${KITINST_FILES}/oemsetup.inf)
 foreach(name qxcls.dll qwintab.drv wintab.dll vqxsd.386 qxthk16.dll qwtpen.drv)
   disk_file(QWINTAB/${name} ${KITINST_FILES}/${name}.txt)
 endforeach()
-if(TARGET wintab32)
-  disk_file(QWINTAB/wintab32.dll $<TARGET_FILE:wintab32> DEPENDS wintab32)
-else()
-  # Only while the stand-in driver is not part of the build.
-  message(WARNING "No wintab32 target: QWINTAB/wintab32.dll is a labelled stand-in file")
-  disk_file(QWINTAB/wintab32.dll ${KITINST_FILES}/wintab32.dll.txt)
-endif()
+disk_file(QWINTAB/wintab32.dll $<TARGET_FILE:wintab32> DEPENDS wintab32)
 disk_file(QWINTAB/penpanel.exe $<TARGET_FILE:padcfg> DEPENDS padcfg)
 
 # Made outside the disk directory, which is also this folder's binary directory.
