@@ -6,7 +6,8 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh x64
+[ -f build/x64/CMakeCache.txt ] || cmake --preset x64 >/dev/null
+cmake --build --preset x64 -j "$(nproc)" --target padcfg wintab32
 bin=build/x64/bin
 state=build/x64/wine-run
 
