@@ -551,7 +551,14 @@ void LoadDescription(void)
 
     for (UINT k = 0; k < g_ifc.nSysCtxs; k++) {
         wsprintfW(section, L"Context%u", k);
-        UINT device = fromFile ? GetPrivateProfileIntW(section, L"Device", 0, g_descPath) : 0;
+        /* The device first: the context's defaults are that device's. */
+        UINT device = 0;
+        if (fromFile) {
+            WCHAR value[20];
+            const WCHAR *end;
+            GetPrivateProfileStringW(section, L"Device", L"0", value, ARRAYSIZE(value), g_descPath);
+            device = (UINT)ParseNumber(value, &end);
+        }
         BuiltinContext(L"Default System", Clamp(device, g_ifc.nDevices - 1), CXO_SYSTEM,
                        &g_sysCtxDesc[k]);
         if (fromFile)

@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 
+#include <map>
+
 static const wchar_t kBuiltinName[] = L"QUORAX MM-Compatible Tablet;Format: MM Series;Version 1.08";
 
 TEST_F(StandinTest, ExportsTheWintabOrdinalsAndThePenByName)
@@ -291,4 +293,81 @@ TEST_F(StandinTest, LongStringsFault)
     EXPECT_GE(wt.InfoW(0, 0, NULL), names.size());
     LOGCONTEXTW lc;
     EXPECT_EQ(sizeof(lc), wt.InfoW(WTI_DEFSYSCTX, 0, &lc));
+}
+
+static std::wstring ExampleTablet(const wchar_t *name)
+{
+    std::string unix = STANDIN_TABLETS;
+    std::wstring path = L"Z:" + std::wstring(unix.begin(), unix.end()) + L"\\" + name;
+    for (auto &c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+/* Every answer, keyed by category and index. */
+static std::map<std::pair<UINT, UINT>, std::vector<BYTE>> AllAnswers(Wintab &wt)
+{
+    std::map<std::pair<UINT, UINT>, std::vector<BYTE>> all;
+    static const UINT categories[] = {WTI_INTERFACE, WTI_DEFCONTEXT,  WTI_DEFSYSCTX, WTI_DEVICES,
+                                      WTI_CURSORS,   WTI_CURSORS + 1, WTI_DDCTXS,    WTI_DSCTXS};
+    for (UINT cat : categories) {
+        for (UINT index = 0; index <= 40; index++) {
+            std::vector<BYTE> buf(wt.InfoW(cat, index, NULL));
+            if (!buf.empty())
+                wt.InfoW(cat, index, buf.data());
+            all[{cat, index}] = buf;
+        }
+    }
+    return all;
+}
+
+TEST_F(StandinTest, CommittedExampleTablets)
+{
+    ASSERT_TRUE(Load());
+    auto builtin = AllAnswers(wt);
+    Unload();
+
+    /* default.ini is the built-in tablet but for the system extent. */
+    ASSERT_TRUE(CopyFileW(ExampleTablet(L"default.ini").c_str(), tabletPath.c_str(), FALSE));
+    SetEnvironmentVariableW(L"WINTAB_STANDIN_TABLET", tabletPath.c_str());
+    ASSERT_TRUE(Load());
+    auto fromFile = AllAnswers(wt);
+    for (auto &item : builtin) {
+        UINT cat = item.first.first, index = item.first.second;
+        std::vector<BYTE> expected = item.second, got = fromFile[item.first];
+        if ((cat == WTI_DEFSYSCTX || cat == WTI_DSCTXS) && index == 0 && got.size() == 212) {
+            ((LOGCONTEXTW *)got.data())->lcSysExtX = ((LOGCONTEXTW *)expected.data())->lcSysExtX;
+            ((LOGCONTEXTW *)got.data())->lcSysExtY = ((LOGCONTEXTW *)expected.data())->lcSysExtY;
+        }
+        if ((cat == WTI_DEFSYSCTX || cat == WTI_DSCTXS) &&
+            (index == CTX_SYSEXTX || index == CTX_SYSEXTY))
+            continue;
+        EXPECT_EQ(expected, got) << cat << "/" << index;
+    }
+    Unload();
+
+    ASSERT_TRUE(CopyFileW(ExampleTablet(L"two-devices.ini").c_str(), tabletPath.c_str(), FALSE));
+    ASSERT_TRUE(Load());
+    UINT mode0 = 0, mode1 = 9, first1 = 0;
+    wt.InfoW(WTI_DEVICES + 0, DVC_PKTMODE, &mode0);
+    wt.InfoW(WTI_DEVICES + 1, DVC_PKTMODE, &mode1);
+    wt.InfoW(WTI_DEVICES + 1, DVC_FIRSTCSR, &first1);
+    EXPECT_EQ(0x180u, mode0);
+    EXPECT_EQ(0u, mode1);
+    EXPECT_EQ(1u, first1);
+    EXPECT_EQ(L"Puck", InfoString(WTI_CURSORS + 1, CSR_NAME));
+    std::vector<HCTX> ctxs = Contexts(OpenManager());
+    ASSERT_EQ(2u, ctxs.size());
+    LOGCONTEXTW lc;
+    wt.GetW(ctxs[1], &lc);
+    EXPECT_EQ(1u, lc.lcDevice);
+    EXPECT_EQ(17999, lc.lcInExtX);
+    Unload();
+
+    ASSERT_TRUE(CopyFileW(ExampleTablet(L"noname.ini").c_str(), tabletPath.c_str(), FALSE));
+    ASSERT_TRUE(Load());
+    EXPECT_EQ(2u, wt.InfoW(WTI_DEVICES, DVC_NAME, NULL));
+    EXPECT_EQ(2u, wt.InfoW(WTI_CURSORS, CSR_NAME, NULL));
+    EXPECT_EQ(4u, wt.InfoW(WTI_CURSORS, CSR_BTNNAMES, NULL));
 }
