@@ -6,7 +6,8 @@
 set -u
 objdump=$1
 shift
-allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|COMCTL32|msvcrt)\.dll$'
+# DLL names compare without regard to case, as Windows compares them.
+allowed='^(kernel32|user32|gdi32|advapi32|comctl32|msvcrt)\.dll$'
 status=0
 checked=0
 for dir in "$@"; do
@@ -15,7 +16,7 @@ for dir in "$@"; do
     checked=$((checked + 1))
     info=$("$objdump" -p "$exe")
     while read -r dll; do
-      if ! [[ "$dll" =~ $allowed ]]; then
+      if ! [[ "${dll,,}" =~ $allowed ]]; then
         echo "FAIL: $exe imports $dll"
         status=1
       fi
