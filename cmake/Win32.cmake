@@ -15,7 +15,8 @@ function(win32_flags target)
   # No MinGW runtime DLL travels with a program.
   target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
   # Small programs: drop unused code and, in release builds, the symbols.
-  target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
+  # (Not -fdata-sections: with it this linker stores zero-filled tables in the file.)
+  target_compile_options(${target} PRIVATE -ffunction-sections)
   target_link_options(${target} PRIVATE -Wl,--gc-sections $<$<CONFIG:MinSizeRel,Release>:-s>)
 endfunction()
 
