@@ -51,6 +51,24 @@ char *ReadValueWhole(const char *section, const char *key, const char *file)
     return NULL;
 }
 
+/* Writes a section back whole: the entries read (length characters of
+   NUL-ended strings), then one more line last. */
+BOOL WriteSectionWithLine(const char *section, const char *file, const char *entries, DWORD length,
+                          const char *line)
+{
+    int lineLen = lstrlenA(line);
+    char *block = (char *)LocalAlloc(LMEM_FIXED, length + lineLen + 2);
+    if (!block)
+        return FALSE;
+    if (length)
+        CopyMemory(block, entries, length);
+    CopyMemory(block + length, line, lineLen + 1);
+    block[length + lineLen + 1] = 0;
+    WritePrivateProfileSectionA(section, block, file);
+    LocalFree(block);
+    return TRUE;
+}
+
 /* Adds a driver alias to SYSTEM.INI [boot] drivers unless some entry already
    holds it; the value is written back in any case. */
 BOOL AddBootDriver(const char *alias)
@@ -110,16 +128,9 @@ BOOL AddVqxsdDevice(void)
         }
     }
 
-    char *block = (char *)LocalAlloc(LMEM_FIXED, length + lineLen + 2);
-    if (block) {
-        CopyMemory(block, section, length);
-        CopyMemory(block + length, s_vqxsdLine, lineLen + 1);
-        block[length + lineLen + 1] = 0;
-        WritePrivateProfileSectionA("386Enh", block, "SYSTEM.INI");
-        LocalFree(block);
-    }
+    BOOL written = WriteSectionWithLine("386Enh", "SYSTEM.INI", section, length, s_vqxsdLine);
     LocalFree(section);
-    return block != NULL;
+    return written;
 }
 
 /* The maker's own mouse driver gives way to the standard one, which the

@@ -225,16 +225,7 @@ static void AppendRenameLine(const char *line)
     char *old = ReadSectionWhole("rename", "WININIT.INI", &length);
     if (!old)
         return; /* rewriting from a partial read would drop queued renames */
-    int lineLen = lstrlenA(line);
-    char *block = (char *)LocalAlloc(LMEM_FIXED, length + lineLen + 2);
-    if (block) {
-        if (length)
-            CopyMemory(block, old, length);
-        CopyMemory(block + length, line, lineLen + 1);
-        block[length + lineLen + 1] = 0;
-        WritePrivateProfileSectionA("rename", block, "WININIT.INI");
-        LocalFree(block);
-    }
+    WriteSectionWithLine("rename", "WININIT.INI", old, length, line);
     LocalFree(old);
 }
 

@@ -115,6 +115,8 @@ BOOL AddVqxsdDevice(void);
 void RepairMouseDriver(void);
 char *ReadSectionWhole(const char *section, const char *file, DWORD *length);
 char *ReadValueWhole(const char *section, const char *key, const char *file);
+BOOL WriteSectionWithLine(const char *section, const char *file, const char *entries, DWORD length,
+                          const char *line);
 
 /* registry.cpp */
 extern char g_driverKeyName[MAX_PATH];
