@@ -100,8 +100,7 @@ int wmain(int argc, wchar_t **argv)
     qsort(program, runs, sizeof(double), Compare);
     qsort(yardstick, runs, sizeof(double), Compare);
     double p = runs % 2 ? program[runs / 2] : (program[runs / 2 - 1] + program[runs / 2]) / 2;
-    double y =
-        runs % 2 ? yardstick[runs / 2] : (yardstick[runs / 2 - 1] + yardstick[runs / 2]) / 2;
+    double y = runs % 2 ? yardstick[runs / 2] : (yardstick[runs / 2 - 1] + yardstick[runs / 2]) / 2;
     printf("runs each:             %d\n", runs);
     printf("control panel median:  %.1f ms (min %.1f, max %.1f)\n", p, program[0],
            program[runs - 1]);

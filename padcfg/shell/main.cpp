@@ -95,8 +95,9 @@ BOOL InitInstance(HINSTANCE hInstance, int nCmdShow)
     RECT rc = {0, 0, 9 * GetSystemMetrics(SM_CXICON), 2 * GetSystemMetrics(SM_CYICON)};
     AdjustWindowRectEx(&rc, style, TRUE, 0);
 
-    HWND hwnd = CreateWindowExW(0, g_szCaption, g_szCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                rc.right - rc.left, rc.bottom - rc.top, NULL, NULL, hInstance, NULL);
+    HWND hwnd =
+        CreateWindowExW(0, g_szCaption, g_szCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                        rc.right - rc.left, rc.bottom - rc.top, NULL, NULL, hInstance, NULL);
     if (!hwnd)
         return FALSE;
 

@@ -34,9 +34,8 @@ static HWND CreateOneTile(HWND parent, TileRecord *record, int row, int col)
 
     if (LoadStringW(hInstance, record->captionId, caption, TILE_CAPTION_LEN) <= 0)
         caption[0] = 0;
-    record->tile = CreateWindowExW(0, TILE_CLASS, caption, WS_CHILD | WS_CLIPSIBLINGS,
-                                   col * 3 * cx, row * 2 * cy, 3 * cx, 2 * cy, parent, NULL,
-                                   hInstance, NULL);
+    record->tile = CreateWindowExW(0, TILE_CLASS, caption, WS_CHILD | WS_CLIPSIBLINGS, col * 3 * cx,
+                                   row * 2 * cy, 3 * cx, 2 * cy, parent, NULL, hInstance, NULL);
     if (!record->tile)
         return NULL;
 
@@ -109,7 +108,8 @@ static void PaintTile(HWND hwnd)
     FillSolid(hdc, x, y, cx, cy, GetSysColor(COLOR_APPWORKSPACE));
     DrawIcon(hdc, x, y, (HICON)GetSlot(hwnd, TILE_ICON));
 
-    HFONT font = CreateFontW(8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, L"Helv");
+    HFONT font =
+        CreateFontW(8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, L"Helv");
     if (font) {
         SetBkMode(hdc, TRANSPARENT);
         if ((HWND)Notify(hwnd, TN_QUERYFOCUS) == hwnd) {

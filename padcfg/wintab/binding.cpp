@@ -10,25 +10,24 @@
 #include "padcfg.h"
 
 /* name, return type, parameter list, argument list; in table order. */
-#define WINTAB_ENTRIES(X)                                                                  \
-    X(WTMgrDeviceConfig, UINT, (HMGR hMgr, UINT wDevice, HWND hWnd), (hMgr, wDevice, hWnd)) \
-    X(WTMgrClose, BOOL, (HMGR hMgr), (hMgr))                                               \
-    X(WTInfoW, UINT, (UINT wCategory, UINT nIndex, LPVOID lpOutput),                       \
-      (wCategory, nIndex, lpOutput))                                                       \
-    X(WTGetW, BOOL, (HCTX hCtx, LPLOGCONTEXTW lpLogCtx), (hCtx, lpLogCtx))                 \
-    X(WTMgrCsrButtonMap, BOOL, (HMGR hMgr, UINT wCursor, LPBYTE lpLogBtns, LPBYTE lpSysBtns), \
-      (hMgr, wCursor, lpLogBtns, lpSysBtns))                                               \
-    X(WTMgrContextEnum, BOOL, (HMGR hMgr, WTENUMPROC lpEnumFunc, LPARAM lParam),           \
-      (hMgr, lpEnumFunc, lParam))                                                          \
-    X(WTSetW, BOOL, (HCTX hCtx, LPLOGCONTEXTW lpLogCtx), (hCtx, lpLogCtx))                 \
-    X(WTMgrDefContext, HCTX, (HMGR hMgr, BOOL fSystem), (hMgr, fSystem))                   \
-    X(WTMgrCsrEnable, BOOL, (HMGR hMgr, UINT wCursor, BOOL fEnable), (hMgr, wCursor, fEnable)) \
-    X(WTMgrOpen, HMGR, (HWND hWnd, UINT wMsgBase), (hWnd, wMsgBase))                       \
-    X(WTClose, BOOL, (HCTX hCtx), (hCtx))                                                  \
-    X(WTOpenW, HCTX, (HWND hWnd, LPLOGCONTEXTW lpLogCtx, BOOL fEnable),                    \
-      (hWnd, lpLogCtx, fEnable))                                                           \
-    X(WTEnable, BOOL, (HCTX hCtx, BOOL fEnable), (hCtx, fEnable))                          \
-    X(WTOverlap, BOOL, (HCTX hCtx, BOOL fToTop), (hCtx, fToTop))                           \
+#define WINTAB_ENTRIES(X)                                                                          \
+    X(WTMgrDeviceConfig, UINT, (HMGR hMgr, UINT wDevice, HWND hWnd), (hMgr, wDevice, hWnd))        \
+    X(WTMgrClose, BOOL, (HMGR hMgr), (hMgr))                                                       \
+    X(WTInfoW, UINT, (UINT wCategory, UINT nIndex, LPVOID lpOutput),                               \
+      (wCategory, nIndex, lpOutput))                                                               \
+    X(WTGetW, BOOL, (HCTX hCtx, LPLOGCONTEXTW lpLogCtx), (hCtx, lpLogCtx))                         \
+    X(WTMgrCsrButtonMap, BOOL, (HMGR hMgr, UINT wCursor, LPBYTE lpLogBtns, LPBYTE lpSysBtns),      \
+      (hMgr, wCursor, lpLogBtns, lpSysBtns))                                                       \
+    X(WTMgrContextEnum, BOOL, (HMGR hMgr, WTENUMPROC lpEnumFunc, LPARAM lParam),                   \
+      (hMgr, lpEnumFunc, lParam))                                                                  \
+    X(WTSetW, BOOL, (HCTX hCtx, LPLOGCONTEXTW lpLogCtx), (hCtx, lpLogCtx))                         \
+    X(WTMgrDefContext, HCTX, (HMGR hMgr, BOOL fSystem), (hMgr, fSystem))                           \
+    X(WTMgrCsrEnable, BOOL, (HMGR hMgr, UINT wCursor, BOOL fEnable), (hMgr, wCursor, fEnable))     \
+    X(WTMgrOpen, HMGR, (HWND hWnd, UINT wMsgBase), (hWnd, wMsgBase))                               \
+    X(WTClose, BOOL, (HCTX hCtx), (hCtx))                                                          \
+    X(WTOpenW, HCTX, (HWND hWnd, LPLOGCONTEXTW lpLogCtx, BOOL fEnable), (hWnd, lpLogCtx, fEnable)) \
+    X(WTEnable, BOOL, (HCTX hCtx, BOOL fEnable), (hCtx, fEnable))                                  \
+    X(WTOverlap, BOOL, (HCTX hCtx, BOOL fToTop), (hCtx, fToTop))                                   \
     X(WTPacket, BOOL, (HCTX hCtx, UINT wSerial, LPVOID lpPkt), (hCtx, wSerial, lpPkt))
 
 enum {
@@ -45,8 +44,8 @@ WintabEntry g_wintabEntries[] = {
 };
 const int g_wintabEntryCount = ENTRY_COUNT;
 
-static HMODULE s_hWintab;        /* the loaded library, null while not loaded */
-static WintabEntry *s_resolved;  /* resolved entries, most recent first */
+static HMODULE s_hWintab;       /* the loaded library, null while not loaded */
+static WintabEntry *s_resolved; /* resolved entries, most recent first */
 
 void ResolveWintabEntry(WintabEntry *entry)
 {
@@ -101,15 +100,15 @@ UINT WTInfoCopy(UINT category, UINT index, void *buffer, UINT size)
 /* The cast goes through a plain function pointer, which GCC accepts for any signature. */
 typedef void (*AnyProc)(void);
 
-#define ENTRY_WRAPPER(name, ret, params, args)                              \
-    extern "C" ret WINAPI name params                                       \
-    {                                                                       \
-        WintabEntry *entry = &g_wintabEntries[ENTRY_##name];                \
-        if (!entry->address)                                                \
-            ResolveWintabEntry(entry);                                      \
-        if (!entry->address)                                                \
-            return 0;                                                       \
-        return ((ret(WINAPI *) params)(AnyProc)entry->address)args;         \
+#define ENTRY_WRAPPER(name, ret, params, args)                                                     \
+    extern "C" ret WINAPI name params                                                              \
+    {                                                                                              \
+        WintabEntry *entry = &g_wintabEntries[ENTRY_##name];                                       \
+        if (!entry->address)                                                                       \
+            ResolveWintabEntry(entry);                                                             \
+        if (!entry->address)                                                                       \
+            return 0;                                                                              \
+        return ((ret(WINAPI *) params)(AnyProc)entry->address)args;                                \
     }
 WINTAB_ENTRIES(ENTRY_WRAPPER)
 #undef ENTRY_WRAPPER

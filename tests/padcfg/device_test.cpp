@@ -28,8 +28,9 @@ class DeviceChoice : public ::testing::Test
     {
         std::string ini = "[Interface]\r\nDevices=" + std::to_string(devices.size()) + "\r\n";
         for (size_t i = 0; i < devices.size(); i++)
-            ini += "[Device" + std::to_string(i) + "]\r\nPacketMode=" +
-                   std::to_string(devices[i].first) + "\r\nName=" + devices[i].second + "\r\n";
+            ini += "[Device" + std::to_string(i) +
+                   "]\r\nPacketMode=" + std::to_string(devices[i].first) +
+                   "\r\nName=" + devices[i].second + "\r\n";
         UseTablet(ini);
     }
 };

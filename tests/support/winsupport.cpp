@@ -346,10 +346,12 @@ void CloseProcess(Process &p)
     p.process = NULL;
 }
 
-bool SetRegString(HKEY root, const std::wstring &key, const wchar_t *name, const std::wstring &value)
+bool SetRegString(HKEY root, const std::wstring &key, const wchar_t *name,
+                  const std::wstring &value)
 {
     HKEY h;
-    if (RegCreateKeyExW(root, key.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &h, NULL) != ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, key.c_str(), 0, NULL, 0, KEY_SET_VALUE, NULL, &h, NULL) !=
+        ERROR_SUCCESS)
         return false;
     LONG rc = RegSetValueExW(h, name, 0, REG_SZ, (const BYTE *)value.c_str(),
                              (DWORD)((value.size() + 1) * sizeof(wchar_t)));

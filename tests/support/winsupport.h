@@ -89,7 +89,8 @@ void KillProcess(Process &p);
 void CloseProcess(Process &p);
 
 /* Registry helpers for HKEY_CURRENT_USER\Software\Wine settings of the prefix. */
-bool SetRegString(HKEY root, const std::wstring &key, const wchar_t *name, const std::wstring &value);
+bool SetRegString(HKEY root, const std::wstring &key, const wchar_t *name,
+                  const std::wstring &value);
 bool DeleteRegTree(HKEY root, const std::wstring &key);
 
 #endif
