@@ -75,10 +75,39 @@ void StandinTest::Unload()
     wt = Wintab();
 }
 
+static std::wstring ExampleTablet(const wchar_t *name)
+{
+    std::string unix = STANDIN_TABLETS;
+    std::wstring path = L"Z:" + std::wstring(unix.begin(), unix.end()) + L"\\" + name;
+    for (auto &c : path)
+        if (c == L'/')
+            c = L'\\';
+    return path;
+}
+
+/* Wine's profile functions keep a file they have read and read it again only
+   when its write time changes, which two writes within one clock tick do not
+   do: every description gets a file name of its own. */
+static std::wstring FreshTabletPath(const std::wstring &dir)
+{
+    static int serial;
+    return JoinPath(dir, L"tablet" + std::to_wstring(++serial) + L".ini");
+}
+
 void StandinTest::UseTablet(const std::string &ini)
 {
+    tabletPath = FreshTabletPath(dir);
     WriteFileBytes(tabletPath, ini);
     SetEnvironmentVariableW(L"WINTAB_STANDIN_TABLET", tabletPath.c_str());
+}
+
+bool StandinTest::UseExample(const wchar_t *name)
+{
+    tabletPath = FreshTabletPath(dir);
+    if (!WriteFileBytes(tabletPath, ReadFileBytes(ExampleTablet(name))))
+        return false;
+    SetEnvironmentVariableW(L"WINTAB_STANDIN_TABLET", tabletPath.c_str());
+    return true;
 }
 
 std::string StandinTest::TabletText()

@@ -49,8 +49,10 @@ class StandinTest : public ::testing::Test
     bool Load(const wchar_t *variant = L"");
     void Unload();
 
-    /* The description file in the scratch directory, named by the variable. */
+    /* The description file in the scratch directory, named by the variable;
+       UseExample takes one of standin/tablets/. */
     void UseTablet(const std::string &ini);
+    bool UseExample(const wchar_t *name);
     std::string TabletText();
     void UseLog();
     std::vector<std::string> LogLines();

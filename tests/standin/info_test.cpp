@@ -295,16 +295,6 @@ TEST_F(StandinTest, LongStringsFault)
     EXPECT_EQ(sizeof(lc), wt.InfoW(WTI_DEFSYSCTX, 0, &lc));
 }
 
-static std::wstring ExampleTablet(const wchar_t *name)
-{
-    std::string unix = STANDIN_TABLETS;
-    std::wstring path = L"Z:" + std::wstring(unix.begin(), unix.end()) + L"\\" + name;
-    for (auto &c : path)
-        if (c == L'/')
-            c = L'\\';
-    return path;
-}
-
 /* Every answer, keyed by category and index. */
 static std::map<std::pair<UINT, UINT>, std::vector<BYTE>> AllAnswers(Wintab &wt)
 {
@@ -329,8 +319,7 @@ TEST_F(StandinTest, CommittedExampleTablets)
     Unload();
 
     /* default.ini is the built-in tablet but for the system extent. */
-    ASSERT_TRUE(CopyFileW(ExampleTablet(L"default.ini").c_str(), tabletPath.c_str(), FALSE));
-    SetEnvironmentVariableW(L"WINTAB_STANDIN_TABLET", tabletPath.c_str());
+    ASSERT_TRUE(UseExample(L"default.ini"));
     ASSERT_TRUE(Load());
     auto fromFile = AllAnswers(wt);
     for (auto &item : builtin) {
@@ -347,7 +336,7 @@ TEST_F(StandinTest, CommittedExampleTablets)
     }
     Unload();
 
-    ASSERT_TRUE(CopyFileW(ExampleTablet(L"two-devices.ini").c_str(), tabletPath.c_str(), FALSE));
+    ASSERT_TRUE(UseExample(L"two-devices.ini"));
     ASSERT_TRUE(Load());
     UINT mode0 = 0, mode1 = 9, first1 = 0;
     wt.InfoW(WTI_DEVICES + 0, DVC_PKTMODE, &mode0);
@@ -365,7 +354,7 @@ TEST_F(StandinTest, CommittedExampleTablets)
     EXPECT_EQ(17999, lc.lcInExtX);
     Unload();
 
-    ASSERT_TRUE(CopyFileW(ExampleTablet(L"noname.ini").c_str(), tabletPath.c_str(), FALSE));
+    ASSERT_TRUE(UseExample(L"noname.ini"));
     ASSERT_TRUE(Load());
     EXPECT_EQ(2u, wt.InfoW(WTI_DEVICES, DVC_NAME, NULL));
     EXPECT_EQ(2u, wt.InfoW(WTI_CURSORS, CSR_NAME, NULL));
