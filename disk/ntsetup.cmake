@@ -7,14 +7,9 @@
 disk_file(kitlaunch.exe $<TARGET_FILE:kitlaunch> DEPENDS kitlaunch)
 disk_file(NTWINTAB/SETUP.EXE $<TARGET_FILE:ntsetup> DEPENDS ntsetup)
 disk_file(NTWINTAB/padcfg.exe $<TARGET_FILE:padcfg> DEPENDS padcfg)
-set(KITLAUNCH_DISK_FILES kitlaunch.exe NTWINTAB/SETUP.EXE NTWINTAB/padcfg.exe)
-if(TARGET wintab32)
-  disk_file(NTWINTAB/wintab32.dll $<TARGET_FILE:wintab32> DEPENDS wintab32)
-  list(APPEND KITLAUNCH_DISK_FILES NTWINTAB/wintab32.dll)
-else()
-  # SETUP.EXE then reports the driver as not copied.
-  message(WARNING "No wintab32 target: the disk's NTWINTAB\\ has no wintab32.dll")
-endif()
+disk_file(NTWINTAB/wintab32.dll $<TARGET_FILE:wintab32> DEPENDS wintab32)
+set(KITLAUNCH_DISK_FILES kitlaunch.exe NTWINTAB/SETUP.EXE NTWINTAB/padcfg.exe
+  NTWINTAB/wintab32.dll)
 
 # The launcher's files alone, for its tests.
 add_custom_target(kitlaunch_disk)
