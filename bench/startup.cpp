@@ -86,9 +86,15 @@ int wmain(int argc, wchar_t **argv)
     double *program = (double *)calloc(runs, sizeof(double));
     double *yardstick = (double *)calloc(runs, sizeof(double));
 
-    /* One warm-up start each, then alternate so both see the same machine. */
-    TimeStart(argv[2]);
-    TimeStart(argv[3]);
+    /* A window of our own keeps the Wine desktop up between the starts, as a
+       user's desktop is; then a few warm-up starts each, and the measured
+       starts alternate so that both see the same machine. */
+    HWND keeper = CreateWindowExW(0, L"STATIC", L"Start-up benchmark", WS_OVERLAPPED | WS_VISIBLE,
+                                  0, 0, 200, 60, NULL, NULL, GetModuleHandleW(NULL), NULL);
+    for (int i = 0; i < 3; i++) {
+        TimeStart(argv[2]);
+        TimeStart(argv[3]);
+    }
     for (int i = 0; i < runs; i++) {
         program[i] = TimeStart(argv[2]);
         yardstick[i] = TimeStart(argv[3]);
@@ -109,5 +115,6 @@ int wmain(int argc, wchar_t **argv)
     printf("ratio:                 %.2f (limit 1.25)\n", p / y);
     free(program);
     free(yardstick);
+    DestroyWindow(keeper);
     return p / y <= 1.25 ? 0 : 1;
 }

@@ -129,3 +129,54 @@ TEST(Process, WithTheDriverTheMainWindowShowsAndExitEndsWithZero)
         loads += at == 0 || calls[at - 1] == '\n';
     EXPECT_EQ(1, loads);
 }
+
+/* What Explorer's properties and the loader read from the file itself. */
+TEST(Process, TheProgramFileCarriesItsVersionIconsAndStrings)
+{
+    std::wstring exe = JoinPath(BinDir(), L"padcfg.exe");
+    DWORD handle = 0;
+    DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, info.data()));
+
+    VS_FIXEDFILEINFO *fixed = NULL;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", (void **)&fixed, &len));
+    EXPECT_EQ(MAKELONG(3, 1), fixed->dwFileVersionMS);
+    EXPECT_EQ(0u, fixed->dwFileVersionLS);
+    EXPECT_EQ(MAKELONG(3, 1), fixed->dwProductVersionMS);
+    EXPECT_EQ((DWORD)VOS_NT_WINDOWS32, fixed->dwFileOS);
+    EXPECT_EQ((DWORD)VFT_APP, fixed->dwFileType);
+
+    const struct {
+        const wchar_t *name, *value;
+    } strings[] = {{L"FileVersion", L"1.03"},
+                   {L"ProductVersion", L"1.03"},
+                   {L"FileDescription", L"Quorax Wintab 32-bit Tablet Control Panel"},
+                   {L"ProductName", L"Quorax Wintab 32-bit Tablet Control Panel"},
+                   {L"InternalName", L"penpanel"},
+                   {L"OriginalFilename", L"padcfg.EXE"}};
+    for (const auto &s : strings) {
+        wchar_t *value = NULL;
+        std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + s.name;
+        ASSERT_TRUE(VerQueryValueW(info.data(), path.c_str(), (void **)&value, &len)) << s.name;
+        EXPECT_STREQ(s.value, value);
+    }
+
+    HMODULE file = LoadLibraryExW(exe.c_str(), NULL, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE((HMODULE)NULL, file);
+    for (int id = 1; id <= 4; id++) {
+        HRSRC group = FindResourceW(file, MAKEINTRESOURCEW(id), (LPCWSTR)RT_GROUP_ICON);
+        ASSERT_NE((HRSRC)NULL, group) << id;
+        const WORD *dir = (const WORD *)LockResource(LoadResource(file, group));
+        EXPECT_EQ(4, dir[2]) << "images in icon group " << id;
+    }
+    /* The device-name preferences 96 to 111 are there, and empty. */
+    EXPECT_NE((HRSRC)NULL, FindResourceW(file, MAKEINTRESOURCEW(96 / 16 + 1), (LPCWSTR)RT_STRING));
+    wchar_t text[20];
+    EXPECT_EQ(0, LoadStringW(file, 100, text, 20));
+    EXPECT_GT(LoadStringW(file, 80, text, 20), 0);
+    EXPECT_STREQ(L"unknown", text);
+    FreeLibrary(file);
+}
