@@ -42,9 +42,12 @@ static BOOL QueryString(HKEY key, const char *name, char *buf)
 }
 
 /* Windows 95 deletes a key with its subkeys; NT-style registries delete only
-   empty keys, so the subkeys go first. */
+   empty keys, so there the subkeys go first. A key without subkeys goes at
+   the first attempt, which halves the calls for a wide tree. */
 BOOL DeleteKeyTree(HKEY root, const char *path)
 {
+    if (RegDeleteKeyA(root, path) == ERROR_SUCCESS)
+        return TRUE;
     HKEY key;
     if (RegOpenKeyA(root, path, &key) != ERROR_SUCCESS)
         return FALSE;
