@@ -47,6 +47,8 @@ BOOL InitApplication(HINSTANCE hInstance, HINSTANCE hPrevInstance)
 {
     (void)hPrevInstance; /* always null on Win32: the window look-up finds a running copy */
 
+    /* The start-up error boxes load their text from here. */
+    g_hInst = hInstance;
     if (LoadStringW(hInstance, IDS_CAPTION, g_szCaption, CAPTION_LEN) <= 0)
         g_szCaption[0] = 0;
     if (ActivateRunningCopy())

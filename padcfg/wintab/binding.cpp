@@ -97,6 +97,23 @@ UINT WTInfoCopy(UINT category, UINT index, void *buffer, UINT size)
     return got;
 }
 
+UINT WTInfoText(UINT category, UINT index, WCHAR *buffer, UINT chars)
+{
+    if (chars == 0)
+        return 0;
+    UINT n = WTInfoCopy(category, index, buffer, chars * sizeof(WCHAR)) / sizeof(WCHAR);
+    if (n < chars) {
+        /* Whatever the driver sent, the text ends where its answer ends. */
+        buffer[n] = 0;
+    } else {
+        /* Cut: a name list must still end with an empty name. */
+        buffer[chars - 1] = 0;
+        if (chars > 1)
+            buffer[chars - 2] = 0;
+    }
+    return (UINT)lstrlenW(buffer);
+}
+
 /* The cast goes through a plain function pointer, which GCC accepts for any signature. */
 typedef void (*AnyProc)(void);
 

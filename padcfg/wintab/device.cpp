@@ -27,10 +27,7 @@ static BOOL DeviceNameHolds(UINT n, const WCHAR *fragment)
 {
     WCHAR name[DEVICE_NAME_LEN];
 
-    name[0] = 0;
-    WTInfoCopy(WTI_DEVICES + n, DVC_NAME, name, sizeof(name));
-    name[DEVICE_NAME_LEN - 1] = 0;
-    if (!name[0])
+    if (!WTInfoText(WTI_DEVICES + n, DVC_NAME, name, DEVICE_NAME_LEN))
         return FALSE; /* left to the second pass */
     CharUpperW(name);
     return wcsstr(name, fragment) != NULL;

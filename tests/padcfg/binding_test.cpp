@@ -113,4 +113,18 @@ TEST_F(Binding, ALongAnswerIsCutToTheCallersBuffer)
 
     /* An item the driver does not have copies nothing. */
     EXPECT_EQ(0u, WTInfoCopy(WTI_DEVICES + 50, DVC_NAME, buffer.name, sizeof(buffer.name)));
+
+    /* Text is cut and terminated inside the buffer; a name list cut short
+       still ends with an empty name. */
+    memset(&buffer, 0xA5, sizeof(buffer));
+    EXPECT_EQ(198u, WTInfoText(WTI_DEVICES, DVC_NAME, buffer.name, 200));
+    EXPECT_EQ(0, buffer.name[199]);
+    memset(&buffer, 0xA5, sizeof(buffer));
+    WTInfoText(WTI_CURSORS, CSR_BTNNAMES, buffer.name, 200);
+    EXPECT_EQ(0, buffer.name[198]);
+    EXPECT_EQ(0, buffer.name[199]);
+    for (BYTE b : buffer.guard)
+        ASSERT_EQ(0xA5, b);
+    EXPECT_EQ(0u, WTInfoText(WTI_DEVICES + 50, DVC_NAME, buffer.name, 200));
+    EXPECT_EQ(0, buffer.name[0]);
 }
