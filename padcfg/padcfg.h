@@ -58,6 +58,19 @@ enum TileSlot { TILE_LEFT, TILE_UP, TILE_RIGHT, TILE_DOWN, TILE_ICON, TILE_SLOTS
 HWND CreateTiles(HWND parent, TileLayout *layout);
 LRESULT CALLBACK TileWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+/* ---- shell/about.cpp --------------------------------------------------- */
+
+INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+LRESULT DeviceConfigHook(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+/* The log-off after the restart prompt; tests put a recorder in its place. */
+extern BOOL(WINAPI *g_exitWindowsEx)(UINT flags, DWORD reserved);
+
+/* ---- shell/info.cpp ---------------------------------------------------- */
+
+extern int g_units; /* display units of the Information and Setup dialogs: 0 inches, 1 cm */
+INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+const WCHAR *GetActiveCursorName(void);
+
 /* ---- wintab/binding.cpp ------------------------------------------------ */
 
 struct WintabEntry {
@@ -75,6 +88,10 @@ void UnloadWintab(void);
 
 /* WTInfoW into a fixed buffer of size bytes, never writing past it. */
 UINT WTInfoCopy(UINT category, UINT index, void *buffer, UINT size);
+/* A text item of the driver into chars wide characters: read whole, cut where
+   the buffer ends, always terminated; a name list keeps its double terminator.
+   Returns the characters stored before the terminator, 0 when there is none. */
+UINT WTInfoText(UINT category, UINT index, WCHAR *buffer, UINT chars);
 
 /* ---- wintab/device.cpp ------------------------------------------------- */
 
@@ -83,12 +100,82 @@ extern WORD g_tabletDevice;
 
 WORD GetTabletDevice(void);
 
+/* ---- settings/settings.cpp --------------------------------------------- */
+
+struct TabletSettings {
+    LONG trackingMode; /* 0 relative, 1 absolute */
+    FIX32 sensitivity;
+    DWORD wholeTablet;
+    DWORD left, top, right, bottom; /* tablet counts, y downward from the top edge */
+    DWORD defaultButtons;
+    BYTE sysButtonMap[32];
+};
+
+DWORD GetTabletWidth(void);
+DWORD GetTabletHeight(void);
+int GetTabletUnitIndex(void);
+FIX32 GetTabletResolution(void);
+DWORD GetRoundedResolution(void);
+UINT GetActiveCursor(void);
+BYTE GetCursorButtonCount(void);
+
+void ReadSettings(TabletSettings *r);
+void ApplySettings(TabletSettings *r);
+BOOL CommitSettings(HWND hwnd, TabletSettings *r);
+/* Lets a working record learn what the driver makes of it; the driver ends as it was. */
+void ProbeSettings(TabletSettings *working);
+
+/* ---- settings/setup.cpp, buttons.cpp, area.cpp ------------------------- */
+
+INT_PTR CALLBACK SetupDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+
+/* ---- settings/features.cpp --------------------------------------------- */
+
+INT_PTR CALLBACK FeaturesDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+
+/* ---- controls/numbers.cpp ---------------------------------------------- */
+
+#define UNITS_INCHES 0
+#define UNITS_CENTIMETERS 1
+#define UNITS_COUNTS 2
+#define KIND_Y 1          /* the Y axis rather than X */
+#define KIND_RESOLUTION 2 /* lines per unit rather than a length */
+#define PARSE_TEXT_LEN 40
+
+DWORD MulDivHalf(DWORD a, DWORD b, DWORD c);
+DWORD TabletToDisplay(DWORD value, int units, int kind);
+const WCHAR *FormatTabletValue(DWORD value, int units, int kind);
+int ParseTabletValue(WCHAR *text, DWORD *stored, int units, int kind);
+void StripBlanks(WCHAR *text);
+DWORD TextToFixed(const WCHAR *text);
+
 /* ---- controls ---------------------------------------------------------- */
 
 #define SETAREA_CLASS L"SetArea"
 #define TWEAK_CLASS L"Tweak"
 
+/* What the custom controls answer and send. */
+#define CM_READ WM_USER        /* Tweak: its buddy; SetArea: its rectangle into lParam */
+#define CM_WRITE (WM_USER + 1) /* Tweak: attach wParam; SetArea: rectangle from lParam */
+#define TWN_UP 0x20
+#define TWN_DOWN 0x21
+#define SAN_WHOLE 0x20   /* capture started from the whole tablet */
+#define SAN_CHANGED 0x21 /* a corner taken, or the focus left */
+#define SAN_FIRST_DUE 0x22
+#define SAN_SECOND_DUE 0x23
+#define SAN_DEFINED 0x24
+#define SAN_CANCELLED 0x25
+#define SAN_FOCUS_LEFT 0x27
+#define SAN_OUT_OF_RANGE 0x28
+
 BOOL RegisterSetAreaClass(HINSTANCE hInstance);
 BOOL RegisterTweakClass(HINSTANCE hInstance);
+
+/* controls/hooks.cpp */
+#define MAX_HOOKED_LABELS 10
+extern WORD g_hookedCount;
+void EnableControlRange(HWND hDlg, WORD first, WORD last, BOOL enable);
+void HookStaticLabel(HWND label);
+LRESULT CALLBACK DisabledLabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 #endif
