@@ -1,11 +1,55 @@
 #include "panel.h"
 
+#include <gtest/gtest.h>
+
 static std::wstring s_logPath;
+static Driver s_driver = DRIVER_STANDIN;
+
+std::vector<std::pair<UINT, DWORD>> g_logOffs;
+
+static BOOL WINAPI RecordLogOff(UINT flags, DWORD reserved)
+{
+    g_logOffs.push_back({flags, reserved});
+    return TRUE;
+}
+
+void ResetPanelState()
+{
+    g_tabletDeviceChosen = FALSE;
+    g_tabletDevice = 0;
+    g_units = 0;
+    g_exitWindowsEx = RecordLogOff;
+    g_logOffs.clear();
+}
+
+/* Before every test, without each fixture having to remember it. */
+class PanelStateReset : public ::testing::EmptyTestEventListener
+{
+    void OnTestStart(const ::testing::TestInfo &) override
+    {
+        ResetPanelState();
+    }
+};
+
+static struct InstallReset {
+    InstallReset()
+    {
+        ::testing::UnitTest::GetInstance()->listeners().Append(new PanelStateReset);
+        g_exitWindowsEx = RecordLogOff;
+    }
+} s_installReset;
+
+bool StandinLoaded()
+{
+    HMODULE module = GetModuleHandleW(L"wintab32.dll");
+    return module && GetProcAddress(module, "StandinPenEvent") != NULL;
+}
 
 void UseDriver(Driver driver)
 {
     /* The panel loads by name only; a library already loaded would answer. */
     UnloadWintab();
+    s_driver = driver;
     switch (driver) {
     case DRIVER_NONE:
         SetDllDirectoryW(MakeScratchDir(L"no-driver").c_str());
@@ -74,6 +118,9 @@ HWND StartPanel()
     g_focusTile = NULL;
     if (!InitApplication(hInstance, NULL) || !InitInstance(hInstance, SW_SHOWNORMAL))
         return NULL;
+    if (s_driver != DRIVER_NONE) {
+        EXPECT_TRUE(StandinLoaded()) << "the panel did not load the stand-in driver";
+    }
     HWND main = MainWindow();
     SetForegroundWindow(main);
     PumpMessages(50);

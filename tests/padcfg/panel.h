@@ -30,6 +30,17 @@ std::vector<std::string> CallLog();
 /* Index of the first log line starting with prefix, or -1. */
 int FindCall(const std::vector<std::string> &log, const std::string &prefix);
 
+/* Whether the Wintab library loaded in this process is the stand-in (either
+   variant): Wine's own wintab32 must never answer a test by mistake. */
+bool StandinLoaded();
+
+/* Puts back what lasts for the whole run of the panel (the chosen tablet
+   device, the display units, ...); runs before every test by itself. */
+void ResetPanelState();
+
+/* Log-off requests the panel made (the real one is never called in tests). */
+extern std::vector<std::pair<UINT, DWORD>> g_logOffs;
+
 /* Brings the panel up as its entry point does, without the message loop. */
 HWND StartPanel();
 /* Closes the panel (if up) and forgets its window classes, so the next

@@ -237,39 +237,59 @@ MessageBoxView ReadMessageBox(HWND box)
     return v;
 }
 
+#define STRAY_BOX_MS 2000
+
 static DWORD WINAPI WatchBoxes(LPVOID param)
 {
     BoxWatch *watch = (BoxWatch *)param;
-    std::vector<HWND> answered;
+    struct Known {
+        HWND hwnd;
+        DWORD since;
+        bool answered;
+    };
+    std::vector<Known> known;
     while (!watch->stop) {
         for (HWND h : WindowsOfProcess(GetCurrentProcessId(), true)) {
             if (ClassOf(h) != L"#32770")
                 continue;
-            bool known = false;
-            for (HWND a : answered)
-                known = known || a == h;
-            if (known)
+            Known *k = NULL;
+            for (Known &e : known)
+                if (e.hwnd == h)
+                    k = &e;
+            if (k) {
+                /* A box nobody named: Escape, as a person who does not want it. */
+                if (!k->answered && GetTickCount() - k->since >= STRAY_BOX_MS) {
+                    k->answered = true;
+                    PostMessageW(h, WM_COMMAND, IDCANCEL, 0);
+                }
                 continue;
+            }
             Sleep(50); /* let the box finish laying itself out */
             MessageBoxView v = ReadMessageBox(h);
             EnterCriticalSection(&watch->lock);
             watch->seen.push_back(v);
             LeaveCriticalSection(&watch->lock);
-            answered.push_back(h);
-            if (!v.buttons.empty())
-                PressButton(h, v.buttons[0].c_str());
-            else
-                PostMessageW(h, WM_CLOSE, 0, 0);
+            bool named = false;
+            for (const std::wstring &t : watch->answer)
+                named = named || t == v.title;
+            known.push_back({h, GetTickCount(), named});
+            if (named) {
+                if (!v.buttons.empty())
+                    PressButton(h, v.buttons[0].c_str());
+                else
+                    PostMessageW(h, WM_CLOSE, 0, 0);
+            }
         }
         Sleep(20);
     }
     return 0;
 }
 
-void StartBoxWatch(BoxWatch &watch)
+void StartBoxWatch(BoxWatch &watch, const std::vector<std::wstring> &answer)
 {
     InitializeCriticalSection(&watch.lock);
     watch.stop = 0;
+    watch.answer = answer;
     watch.seen.clear();
     watch.thread = CreateThread(NULL, 0, WatchBoxes, &watch, 0, NULL);
 }

@@ -61,15 +61,19 @@ struct MessageBoxView {
 };
 MessageBoxView ReadMessageBox(HWND box);
 /* Watches, on a thread of its own, for message boxes (dialogs of class
-   #32770) of this process while the test's own thread runs one modally: each
-   box is read, then closed with its first button. */
+   #32770) of this process while the test's own thread runs one modally. Every
+   box is read. A box whose title the test names is answered with its first
+   button; any other box is left alone for two seconds, then closed with
+   Escape (never a button), so that a test can neither hang on it nor accept
+   it by mistake. */
 struct BoxWatch {
     HANDLE thread = NULL;
     volatile LONG stop = 0;
     CRITICAL_SECTION lock;
+    std::vector<std::wstring> answer;
     std::vector<MessageBoxView> seen;
 };
-void StartBoxWatch(BoxWatch &watch);
+void StartBoxWatch(BoxWatch &watch, const std::vector<std::wstring> &answer = {});
 /* Stops watching and returns the boxes seen, in order. */
 std::vector<MessageBoxView> StopBoxWatch(BoxWatch &watch);
 
