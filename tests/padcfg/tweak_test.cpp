@@ -157,6 +157,7 @@ TEST(Tweak, DrawsBothArrowsAndLeavesNoImageOrSlotBehindAcrossManyOpenings)
     std::vector<HGDIOBJ> images;
     for (int round = 0; round < 20; round++) {
         DriveSetupTemplate([&](HWND dlg) {
+            EnableControlRange(dlg, 32, 50, round % 2);
             for (int e : kEdits) {
                 HWND tweak = GetDlgItem(dlg, e + 1);
                 UpdateWindow(tweak);
@@ -179,6 +180,7 @@ TEST(Tweak, DrawsBothArrowsAndLeavesNoImageOrSlotBehindAcrossManyOpenings)
     }
     for (HGDIOBJ h : images)
         EXPECT_EQ(0u, GetObjectType(h));
+    EXPECT_EQ(0, g_hookedCount);
     /* Wine does not count these (it answers 0); Windows does. */
     EXPECT_EQ(gdi, GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
     EXPECT_EQ(user, GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
