@@ -1,6 +1,7 @@
 # Shared build settings for the Win32 programs of this tree.
 #
 #   win32_program(<target> [UNICODE] [CONSOLE] [WINVER <hex>])
+#   win32_no_crt(<target>)
 #
 # UNICODE  builds against the wide-character interface with a wWinMain entry.
 # CONSOLE  keeps the console subsystem (test programs); GUI otherwise.
@@ -40,5 +41,21 @@ function(win32_program target)
     target_link_options(${target} PRIVATE
       -Wl,--major-subsystem-version,4 -Wl,--minor-subsystem-version,0
       -Wl,--major-os-version,4 -Wl,--minor-os-version,0)
+  endif()
+endfunction()
+
+# A program that imports no C runtime DLL, so that it starts on the first
+# release of Windows 95, which has none: its entry point and the memory
+# functions come from nocrt/, everything else from the system libraries.
+# Any other C library call is an undefined symbol at link time.
+function(win32_no_crt target)
+  target_link_libraries(${target} PRIVATE nocrt)
+  # libgcc last: the stack probe for large frames and other compiler helpers.
+  target_link_options(${target} PRIVATE -nostdlib)
+  target_link_libraries(${target} PRIVATE gcc)
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "i686")
+    target_link_options(${target} PRIVATE -Wl,-e,_NoCrtStartup)
+  else()
+    target_link_options(${target} PRIVATE -Wl,-e,NoCrtStartup)
   endif()
 endfunction()

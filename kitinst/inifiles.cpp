@@ -4,8 +4,6 @@
  * extended, never replaced, and are read whole however long they are: a
  * Windows 95 SYSTEM.INI easily has a [386Enh] of several kilobytes.
  */
-#include <string.h>
-
 #include "kitinst.h"
 
 static const char s_absent[] = "Key not found";
@@ -77,7 +75,7 @@ BOOL AddBootDriver(const char *alias)
     if (!value)
         return FALSE;
 
-    if (strcmp(value, s_absent) == 0) {
+    if (SameText(value, s_absent)) {
         WritePrivateProfileStringA("boot", "drivers", alias, "SYSTEM.INI");
         LocalFree(value);
         return TRUE;
@@ -92,7 +90,7 @@ BOOL AddBootDriver(const char *alias)
     }
     lstrcpyA(upper, value);
     CharUpperBuffA(upper, len);
-    if (strstr(upper, alias)) {
+    if (FindText(upper, alias)) {
         WritePrivateProfileStringA("boot", "drivers", value, "SYSTEM.INI");
     } else {
         /* The scratch copy is big enough for the longer value. */
@@ -120,9 +118,8 @@ BOOL AddVqxsdDevice(void)
         return TRUE;
     }
 
-    int lineLen = lstrlenA(s_vqxsdLine);
     for (const char *entry = section; *entry; entry += lstrlenA(entry) + 1) {
-        if (_strnicmp(entry, s_vqxsdLine, lineLen) == 0) {
+        if (StartsWithNoCase(entry, s_vqxsdLine)) {
             LocalFree(section);
             return TRUE;
         }
@@ -141,9 +138,9 @@ void RepairMouseDriver(void)
     if (!value)
         return;
     BOOL ours = FALSE;
-    if (strcmp(value, s_absent) != 0) {
+    if (!SameText(value, s_absent)) {
         CharUpperA(value);
-        ours = strcmp(value, "QXMOUSE.DRV") == 0;
+        ours = SameText(value, "QXMOUSE.DRV");
     }
     LocalFree(value);
     if (!ours)
@@ -153,7 +150,7 @@ void RepairMouseDriver(void)
     value = ReadValueWhole("386Enh", "mouse", "SYSTEM.INI");
     if (!value)
         return;
-    if (strcmp(value, s_absent) != 0 && lstrcmpiA(value, "*vmd") == 0)
+    if (!SameText(value, s_absent) && lstrcmpiA(value, "*vmd") == 0)
         WritePrivateProfileStringA("386Enh", "mouse", "*vmouse, msmouse.vxd", "SYSTEM.INI");
     LocalFree(value);
 }

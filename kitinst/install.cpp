@@ -7,8 +7,6 @@
 #include "kitinst.h"
 
 #include <commctrl.h>
-#include <stdarg.h>
-#include <stdio.h>
 
 /* Order of checking and copying. The pen driver (last row) goes only to a
    system with the pen extensions. */
@@ -39,17 +37,6 @@ DWORD g_stepPause = 1000;
 #define OEM_CANDIDATES 100
 #define RENAME_CANDIDATES 1000
 #define BLANK_LINE_LEN 250
-
-/* Bounded formatting: a long directory is cut at the buffer, never overrun. */
-void FormatText(char *out, int size, const char *format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    int n = _vsnprintf(out, size, format, args);
-    va_end(args);
-    if (n < 0 || n >= size)
-        out[size - 1] = 0;
-}
 
 void StepPause(void)
 {

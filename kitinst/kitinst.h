@@ -106,7 +106,13 @@ void StartRegistryPhase(HWND page);
 void StepPause(void);
 void AdvanceBar(int delta);
 void ShowLine(HWND page, int id, const char *text);
+
+/* text.cpp: what the C library would otherwise do */
 void FormatText(char *out, int size, const char *format, ...);
+const char *FindText(const char *text, const char *part);
+BOOL SameText(const char *a, const char *b);
+BOOL SameTextNoCase(const char *a, const char *b);
+BOOL StartsWithNoCase(const char *text, const char *prefix);
 
 /* inifiles.cpp */
 WPARAM IniStep(HWND page, int step);

@@ -4,9 +4,6 @@
  * instances and their OEMn.INF files), then the steps that register the
  * tablet class, its driver and device instances and the 16-bit DLLs.
  */
-#include <stdio.h>
-#include <string.h>
-
 #include "kitinst.h"
 
 char g_driverKeyName[MAX_PATH];
@@ -64,7 +61,7 @@ BOOL DeleteKeyTree(HKEY root, const char *path)
    lead to a deletion, never a path that climbs out of it. */
 BOOL IsPlainFileName(const char *name)
 {
-    if (!name[0] || strstr(name, ".."))
+    if (!name[0] || FindText(name, ".."))
         return FALSE;
     for (const char *p = name; *p; p++)
         if (*p == '\\' || *p == '/' || *p == ':')
@@ -76,8 +73,8 @@ BOOL IsPlainFileName(const char *name)
    or partial one would make the clean-up delete a whole class. */
 static BOOL IsClassInstanceName(const char *name)
 {
-    const char *slash = strchr(name, '\\');
-    return slash && slash != name && slash[1] && !strchr(slash + 1, '\\');
+    const char *slash = FindText(name, "\\");
+    return slash && slash != name && slash[1] && !FindText(slash + 1, "\\");
 }
 
 static void DeleteInfFile(const char *infName)
@@ -146,7 +143,7 @@ void CleanUpOldInstalls(void)
             if (!s_present[n] || RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS)
                 continue;
             BOOL old =
-                QueryString(key, "DeviceDesc", desc) && _strnicmp(desc, "QUORAX Tablet", 13) == 0;
+                QueryString(key, "DeviceDesc", desc) && StartsWithNoCase(desc, "QUORAX Tablet");
             if (old)
                 RemoveOldMouseEntry(key);
             RegCloseKey(key);
