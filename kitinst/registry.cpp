@@ -77,11 +77,13 @@ static BOOL IsClassInstanceName(const char *name)
     return slash && slash != name && slash[1] && !FindText(slash + 1, "\\");
 }
 
+/* An old entry may name an INF that was gone when this run chose the first
+   free OEMn.INF: that name is this run's INF now and must stay. */
 static void DeleteInfFile(const char *infName)
 {
     char path[MAX_PATH];
     char windows[MAX_PATH];
-    if (!IsPlainFileName(infName))
+    if (!IsPlainFileName(infName) || SameTextNoCase(infName, g_oemInfName))
         return;
     UINT n = GetWindowsDirectoryA(windows, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)

@@ -68,14 +68,42 @@ TEST_F(RegistryTest, SecondInstallReplacesTheFirstAndDeletesItsInf)
     EXPECT_TRUE(FileThere(Inf("OEM0.INF")));
     std::string first = InstallerRegistry();
 
-    lstrcpyA(g_oemInfName, "OEM0.INF");
+    /* OEM0.INF being taken, the second run's copy phase picks OEM1.INF. */
+    lstrcpyA(g_oemInfName, "OEM1.INF");
+    WriteAnsiFile(Inf("OEM1.INF"), "second install");
     StartRegistryPhase(NULL);
     EXPECT_FALSE(FileThere(Inf("OEM0.INF")));
+    EXPECT_TRUE(FileThere(Inf("OEM1.INF")));
     EXPECT_FALSE(KeyExists(kTabletClass));
     EXPECT_FALSE(KeyExists(kRoot));
     for (int step = REG_FIRST_STEP; step <= REG_LAST_STEP; step++)
         RegistryStep(NULL, step);
+    size_t at = first.find("InfPath|REG_SZ|OEM0.INF");
+    ASSERT_NE(std::string::npos, at);
+    first.replace(at, 23, "InfPath|REG_SZ|OEM1.INF");
     EXPECT_EQ("", LineDiff(first, InstallerRegistry()));
+}
+
+/* Old entries name an OEMn.INF that is gone (a copy that failed, a file the
+   user deleted): this run takes that free name for its own INF. */
+TEST_F(RegistryTest, CleanUpKeepsTheInfThisRunCopiedUnderAnOldEntrysName)
+{
+    std::wstring disk = CopyInstallDisk(L"reg-disk");
+    for (int n = 0; n < 3; n++)
+        WriteAnsiFile(Inf(("OEM" + std::to_string(n) + ".INF").c_str()), "other device");
+    CreateKeyWithValues(kTabletClass + "\\0000", {{"InfPath", "OEM3.INF"}});
+    CreateKeyWithValues(kMice + "0001",
+                        {{"DeviceDesc", "QUORAX Tablet"}, {"Driver", "Mouse\\0007"}});
+    CreateKeyWithValues(kClass + "Mouse\\0007", {{"InfPath", "oem3.inf"}});
+    ASSERT_EQ(1, CheckFrom(disk));
+    RunCopyPhase();
+    ASSERT_STREQ("OEM3.INF", g_oemInfName);
+
+    RunRegistryPhase();
+    ASSERT_TRUE(FileThere(Inf("OEM3.INF"))) << "the clean-up deleted this run's INF";
+    EXPECT_TRUE(ReadAnsiFile(Narrow(disk) + "\\oemsetup.inf") == ReadAnsiFile(Inf("OEM3.INF")));
+    EXPECT_EQ("InfPath|REG_SZ|OEM3.INF", KeyValues(kTabletClass + "\\0000")[1]);
+    EXPECT_FALSE(KeyExists(kMice + "0001"));
 }
 
 TEST_F(RegistryTest, OldTabletMiceGoWithTheirClassInstanceAndInfOthersStay)
