@@ -77,6 +77,28 @@ static int SizeOfFile(const char *path)
     return size == INVALID_FILE_SIZE ? 0 : (int)size;
 }
 
+/* Files copied from a CD carry the read-only attribute, and so do those an
+   earlier installation from it left: they could be neither replaced nor
+   deleted. Installed files are left writable. */
+void MakeWritable(const char *path)
+{
+    DWORD attrs = GetFileAttributesA(path);
+    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_READONLY))
+        return;
+    attrs &= ~FILE_ATTRIBUTE_READONLY;
+    SetFileAttributesA(path, attrs ? attrs : FILE_ATTRIBUTE_NORMAL);
+}
+
+/* CopyFileA over a read-only file; on failure GetLastError is the copy's. */
+static BOOL CopyWritable(const char *source, const char *dest)
+{
+    MakeWritable(dest);
+    if (!CopyFileA(source, dest, FALSE))
+        return FALSE;
+    MakeWritable(dest);
+    return TRUE;
+}
+
 /* A name is free only when opening it says the file is not there; any other
    failure may hide a file we cannot see, so the name counts as taken. */
 static BOOL IsNameFree(const char *path)
@@ -182,7 +204,7 @@ WPARAM CopyStep(HWND page)
     }
     ShowLine(page, IDC_DEST, g_destPath);
 
-    if (copy && !CopyFileA(g_sourcePath, g_destPath, FALSE) &&
+    if (copy && !CopyWritable(g_sourcePath, g_destPath) &&
         GetLastError() == ERROR_SHARING_VIOLATION)
         QueueRenameAtRestart(i);
 
@@ -235,7 +257,7 @@ void QueueRenameAtRestart(int row)
         if (IsNameFree(numbered))
             break;
     }
-    CopyFileA(g_sourcePath, numbered, FALSE);
+    CopyWritable(g_sourcePath, numbered);
 
     char line[2 * MAX_PATH + 2];
     FormatText(line, sizeof(line), "%s%s=%s", g_destDir[entry->dest], entry->name, numbered);

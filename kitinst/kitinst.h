@@ -101,6 +101,7 @@ INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
 void StartCopyPhase(void);
 WPARAM CopyStep(HWND page);
 void QueueRenameAtRestart(int row);
+void MakeWritable(const char *path);
 void StartIniPhase(HWND page);
 void StartRegistryPhase(HWND page);
 void StepPause(void);

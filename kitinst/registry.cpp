@@ -89,6 +89,7 @@ static void DeleteInfFile(const char *infName)
     if (n == 0 || n >= MAX_PATH)
         return;
     FormatText(path, MAX_PATH, "%s\\INF\\%s", windows, infName);
+    MakeWritable(path);
     DeleteFileA(path);
 }
 

@@ -97,6 +97,32 @@ TEST_F(CopyTest, InfTakesTheFirstFreeOemNumber)
                   ReadAnsiFile(inf + "OEM" + std::to_string(n) + ".INF"));
 }
 
+/* Files copied from a CD carry the read-only attribute, and so do those an
+   earlier installation from the same disk left behind. */
+TEST_F(CopyTest, ReadOnlyFilesOfAnEarlierRunAreReplacedAndLeftWritable)
+{
+    std::vector<InstalledFile> files = InstalledFiles(false);
+    for (const InstalledFile &f : files) {
+        SetFileAttributesA(DiskFile(f.disk).c_str(), FILE_ATTRIBUTE_READONLY);
+        WriteAnsiFile(f.installed, "earlier run");
+        SetFileAttributesA(f.installed.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
+    CreateKeyWithValues("System\\CurrentControlSet\\Services\\Class\\QUORAXDevice\\0000",
+                        {{"InfPath", "OEM0.INF"}});
+    ASSERT_EQ(1, CheckFrom(disk));
+    RunCopyPhase();
+    ASSERT_STREQ("OEM1.INF", g_oemInfName);
+    StartRegistryPhase(NULL);
+
+    EXPECT_FALSE(FileThere(files[0].installed)) << "the earlier run's INF";
+    files[0].installed = WinDir() + "INF\\OEM1.INF";
+    for (const InstalledFile &f : files) {
+        EXPECT_TRUE(ReadAnsiFile(DiskFile(f.disk)) == ReadAnsiFile(f.installed)) << f.installed;
+        EXPECT_EQ(0u, GetFileAttributesA(f.installed.c_str()) & FILE_ATTRIBUTE_READONLY)
+            << f.installed;
+    }
+}
+
 TEST_F(CopyTest, AllOemNumbersTakenOverwritesNone)
 {
     std::string inf = WinDir() + "INF\\";

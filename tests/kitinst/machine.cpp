@@ -177,9 +177,10 @@ void ResetWindowsDir()
     std::string inf = WinDir() + "inf\\";
     HANDLE h = FindFirstFileA((inf + "oem*.inf").c_str(), &fd);
     if (h != INVALID_HANDLE_VALUE) {
-        do
+        do {
+            SetFileAttributesA((inf + fd.cFileName).c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA((inf + fd.cFileName).c_str());
-        while (FindNextFileA(h, &fd));
+        } while (FindNextFileA(h, &fd));
         FindClose(h);
     }
     /* Copies left beside files in use (wintab32.000 and so on). */
