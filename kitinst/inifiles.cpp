@@ -62,9 +62,9 @@ BOOL WriteSectionWithLine(const char *section, const char *file, const char *ent
         CopyMemory(block, entries, length);
     CopyMemory(block + length, line, lineLen + 1);
     block[length + lineLen + 1] = 0;
-    WritePrivateProfileSectionA(section, block, file);
+    BOOL written = WritePrivateProfileSectionA(section, block, file);
     LocalFree(block);
-    return TRUE;
+    return written;
 }
 
 /* Adds a driver alias to SYSTEM.INI [boot] drivers unless some entry already

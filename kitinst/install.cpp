@@ -34,6 +34,10 @@ char g_destPath[MAX_PATH];
 char g_workBuf[MAX_PATH];
 DWORD g_stepPause = 1000;
 
+/* Rows whose file could be neither copied nor queued for the restart; the
+   user is told before the restart question. */
+static BYTE s_notCopied[DRIVER_FILES];
+
 #define OEM_CANDIDATES 100
 #define RENAME_CANDIDATES 1000
 #define BLANK_LINE_LEN 250
@@ -157,6 +161,7 @@ void StartCopyPhase(void)
     g_fileCount = g_penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
     g_currentFile = 0;
     g_copiedSize = 0;
+    ZeroMemory(s_notCopied, sizeof(s_notCopied));
 }
 
 /* Picks the first free OEMn.INF; FALSE when all of them are taken. */
@@ -204,9 +209,12 @@ WPARAM CopyStep(HWND page)
     }
     ShowLine(page, IDC_DEST, g_destPath);
 
-    if (copy && !CopyWritable(g_sourcePath, g_destPath) &&
-        GetLastError() == ERROR_SHARING_VIOLATION)
-        QueueRenameAtRestart(i);
+    /* No cancel and no rollback: a file that fails is remembered, the run goes on. */
+    BOOL done = copy && CopyWritable(g_sourcePath, g_destPath);
+    if (copy && !done && GetLastError() == ERROR_SHARING_VIOLATION)
+        done = QueueRenameAtRestart(i);
+    if (!done)
+        s_notCopied[i] = 1;
 
     StepPause();
     g_currentFile++;
@@ -228,17 +236,18 @@ WPARAM CopyStep(HWND page)
 
 /* Appends one line to WININIT.INI [rename], read and written back whole
    however long the section has grown. */
-static void AppendRenameLine(const char *line)
+static BOOL AppendRenameLine(const char *line)
 {
     DWORD length = 0;
     char *old = ReadSectionWhole("rename", "WININIT.INI", &length);
     if (!old)
-        return; /* rewriting from a partial read would drop queued renames */
-    WriteSectionWithLine("rename", "WININIT.INI", old, length, line);
+        return FALSE; /* rewriting from a partial read would drop queued renames */
+    BOOL written = WriteSectionWithLine("rename", "WININIT.INI", old, length, line);
     LocalFree(old);
+    return written;
 }
 
-void QueueRenameAtRestart(int row)
+BOOL QueueRenameAtRestart(int row)
 {
     const DriverFileEntry *entry = &g_driverFiles[row];
     char target[MAX_PATH];
@@ -257,11 +266,39 @@ void QueueRenameAtRestart(int row)
         if (IsNameFree(numbered))
             break;
     }
-    CopyWritable(g_sourcePath, numbered);
+    /* Without the copy Windows would be asked to move a file that is not there. */
+    if (!CopyWritable(g_sourcePath, numbered))
+        return FALSE;
 
     char line[2 * MAX_PATH + 2];
     FormatText(line, sizeof(line), "%s%s=%s", g_destDir[entry->dest], entry->name, numbered);
-    AppendRenameLine(line);
+    return AppendRenameLine(line);
+}
+
+static void AppendText(char *text, int size, const char *part)
+{
+    int len = lstrlenA(text);
+    if (len < size - 1)
+        lstrcpynA(text + len, part, size - len);
+}
+
+BOOL DescribeFilesNotCopied(char *text, int size)
+{
+    char line[DRIVER_NAME_LEN + MAX_PATH + 8];
+    BOOL any = FALSE;
+    lstrcpynA(text, "These files could not be copied :\n\n", size);
+    for (int i = 0; i < DRIVER_FILES; i++) {
+        if (!s_notCopied[i])
+            continue;
+        const DriverFileEntry *row = &g_driverFiles[i];
+        /* The INF goes under its OEMn.INF name, when one was free. */
+        FormatText(line, sizeof(line), "%s to %s%s\n", row->name, g_destDir[row->dest],
+                   i == 0 ? g_oemInfName : row->name);
+        AppendText(text, size, line);
+        any = TRUE;
+    }
+    AppendText(text, size, "\nThe QUORAX Wintab driver may not work until they are copied.");
+    return any;
 }
 
 void StartIniPhase(HWND page)

@@ -100,7 +100,10 @@ int SourceCheck(HWND page);
 INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 void StartCopyPhase(void);
 WPARAM CopyStep(HWND page);
-void QueueRenameAtRestart(int row);
+BOOL QueueRenameAtRestart(int row);
+/* The text of the box naming the files not copied; FALSE when all were. */
+#define NOT_COPIED_TEXT_LEN 3072
+BOOL DescribeFilesNotCopied(char *text, int size);
 void MakeWritable(const char *path);
 void StartIniPhase(HWND page);
 void StartRegistryPhase(HWND page);

@@ -20,6 +20,7 @@ static const char s_wrongSystemText[] = "This program cannot run on Windows 3.1\
 static const char s_missingCaption[] = "Error : Can not find Wintab driver files !";
 static const char s_missingText[] =
     "Please run this program from the QUORAX Drivers/Utilities disk.";
+static const char s_notCopiedCaption[] = "Error : Can not copy Wintab driver files !";
 static const char s_restartCaption[] = "System Settings have changed";
 static const char s_restartText[] = "Installation of the QUORAX Wintab driver\n"
                                     "is complete. You must restart your computer\n"
@@ -100,6 +101,15 @@ BOOL RestartSystem(void)
     return ok;
 }
 
+/* The installation went on past files it could not copy; before the restart
+   question the user learns which, since the driver may not work without them. */
+static void ReportFilesNotCopied(HWND hwnd)
+{
+    char text[NOT_COPIED_TEXT_LEN];
+    if (DescribeFilesNotCopied(text, sizeof(text)))
+        MessageBoxA(hwnd, text, s_notCopiedCaption, MB_OK | MB_ICONERROR);
+}
+
 static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(wParam)) {
@@ -128,6 +138,7 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
         PostCommand(hwnd, CMD_RESTART_QUESTION);
         return 1;
     case CMD_RESTART_QUESTION:
+        ReportFilesNotCopied(hwnd);
         if (MessageBoxA(hwnd, s_restartText, s_restartCaption, MB_YESNO) == IDYES)
             PostCommand(hwnd, CMD_RESTART);
         else

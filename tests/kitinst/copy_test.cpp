@@ -18,6 +18,16 @@ class CopyTest : public StepTest
     {
         return Narrow(JoinPath(disk, Widen(name)));
     }
+    /* The lines of the box that names the files not copied, or "". */
+    std::string NotCopied()
+    {
+        char text[NOT_COPIED_TEXT_LEN];
+        if (!DescribeFilesNotCopied(text, sizeof(text)))
+            return "";
+        std::string s = text;
+        size_t from = s.find("\n\n") + 2, to = s.rfind("\n\n");
+        return from < to ? s.substr(from, to - from) : s;
+    }
 };
 
 TEST_F(CopyTest, CheckNeedsThePenDriverOnlyWithPenExtensions)
@@ -133,6 +143,7 @@ TEST_F(CopyTest, AllOemNumbersTakenOverwritesNone)
     EXPECT_STREQ("", g_oemInfName);
     EXPECT_EQ("other device", ReadAnsiFile(inf + "OEM99.INF"));
     EXPECT_TRUE(FileThere(SystemDir() + "wintab32.dll")) << "the other files are still copied";
+    EXPECT_EQ("oemsetup.inf to " + WinDir() + "INF\\", NotCopied());
 }
 
 TEST_F(CopyTest, BarClimbsByBytesAndNeverPastFull)
@@ -226,4 +237,19 @@ TEST_F(RenameTest, QueuedAfterTheExistingLinesOfALongSection)
     lines.push_back(QueuedLine("wintab32.001"));
     EXPECT_EQ(lines, IniSection("rename", "WININIT.INI"));
     EXPECT_EQ("an earlier pending copy", ReadAnsiFile(SystemDir() + "wintab32.000"));
+}
+
+/* The disk's file cannot be read (another program holds it): the copy fails
+   as for a file in use, and so does the copy beside the old file. */
+TEST_F(CopyTest, AFileThatCouldNotBeCopiedBesideIsNotQueuedForTheRestart)
+{
+    ASSERT_EQ(1, CheckFrom(disk));
+    HANDLE held = CreateFileA(DiskFile("QWINTAB\\wintab32.dll").c_str(), GENERIC_READ, 0, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    RunCopyPhase();
+    CloseHandle(held);
+    EXPECT_EQ(std::vector<std::string>{}, IniSection("rename", "WININIT.INI"));
+    EXPECT_EQ("wintab32.dll to " + SystemDir() + "wintab32.dll", NotCopied());
+    EXPECT_TRUE(FileThere(SystemDir() + "qxthk16.dll")) << "the copy phase goes on";
 }

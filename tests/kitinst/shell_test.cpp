@@ -40,6 +40,44 @@ static BOOL WINAPI RecordExit(UINT flags, DWORD reason)
     return s_exitResult;
 }
 
+/* The message boxes of this thread, each read as it opens and answered with
+   its first button; the copying page (no buttons) is closed as a person would
+   close it once one of its lines shows s_closeAt. */
+static std::vector<MessageBoxView> s_boxes;
+static std::wstring s_closeAt;
+
+/* A box that has not painted yet cannot be read from the screen; in this
+   process its icon compares with the system's own. */
+static bool HasErrorIcon(HWND box)
+{
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return (HICON)SendMessageW(c, STM_GETICON, 0, 0) == LoadIconW(NULL, IDI_HAND);
+    return false;
+}
+
+static LRESULT CALLBACK WatchPages(int code, WPARAM wParam, LPARAM lParam)
+{
+    const CWPRETSTRUCT *m = (const CWPRETSTRUCT *)lParam;
+    if (code == HC_ACTION && m->message == WM_INITDIALOG) {
+        MessageBoxView v = ReadMessageBox(m->hwnd);
+        v.hasErrorIcon = HasErrorIcon(m->hwnd);
+        if (!v.buttons.empty()) {
+            s_boxes.push_back(v);
+            PressButton(m->hwnd, v.buttons[0].c_str());
+        }
+    } else if (code == HC_ACTION && m->message == WM_SETTEXT && !s_closeAt.empty() &&
+               WindowText(m->hwnd) == s_closeAt) {
+        s_closeAt.clear();
+        PostMessageA(GetParent(m->hwnd), WM_CLOSE, 0, 0);
+    }
+    return CallNextHookEx(NULL, code, wParam, lParam);
+}
+
+static const wchar_t kRestartText[] =
+    L"Installation of the QUORAX Wintab driver\nis complete. You must restart your computer\nfor "
+    L"the changes to take effect.\n\nDo you want to restart the system now ?";
+
 class ShellTest : public StepTest
 {
   protected:
@@ -60,6 +98,19 @@ class ShellTest : public StepTest
         main = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, g_hInst,
                                NULL);
         SetWindowLongPtrA(main, GWLP_WNDPROC, (LONG_PTR)InstallerWndProc);
+    }
+    /* The copying page and what follows it, as the main window runs them
+       (code 123); returns the boxes shown up to the restart, answered Yes. */
+    std::vector<MessageBoxView> Install(const std::wstring &closeAt = L"")
+    {
+        s_boxes.clear();
+        s_closeAt = closeAt;
+        s_exitResult = TRUE;
+        HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchPages, NULL, GetCurrentThreadId());
+        PostMessageA(main, WM_COMMAND, CMD_INSTALL, 0);
+        EXPECT_TRUE(PumpUntil([] { return s_exitCalls > 0; }, 20000));
+        UnhookWindowsHookEx(hook);
+        return s_boxes;
     }
     void TearDown() override
     {
@@ -155,4 +206,26 @@ TEST_F(ShellTest, CopyingPageRunsEveryPhaseWithTheBarFullAtEachEnd)
     EXPECT_EQ(expected, commands);
     EXPECT_EQ(L"Adding registry for QUORAX Tablet :", WindowText(GetDlgItem(page, IDC_PHASE)));
     DestroyWindow(page);
+}
+
+/* A destination that cannot be written: a directory of the file's name. */
+TEST_F(ShellTest, FilesThatCouldNotBeCopiedAreNamedBeforeTheRestartQuestion)
+{
+    std::wstring disk = CopyInstallDisk(L"shell-disk");
+    std::string blocked = SystemDir() + "qxthk16.dll";
+    CreateDirectoryA(blocked.c_str(), NULL);
+    ASSERT_EQ(1, CheckFrom(disk));
+    std::vector<MessageBoxView> boxes = Install();
+    RemoveDirectoryA(blocked.c_str());
+
+    ASSERT_EQ(2u, boxes.size());
+    EXPECT_EQ(L"Error : Can not copy Wintab driver files !", boxes[0].title);
+    EXPECT_EQ(L"These files could not be copied :\n\nqxthk16.dll to " + Widen(blocked) +
+                  L"\n\nThe QUORAX Wintab driver may not work until they are copied.",
+              boxes[0].text);
+    EXPECT_TRUE(boxes[0].hasErrorIcon);
+    EXPECT_EQ(std::vector<std::wstring>{L"OK"}, boxes[0].buttons);
+    EXPECT_EQ(kRestartText, boxes[1].text);
+    EXPECT_FALSE(boxes[1].hasErrorIcon);
+    EXPECT_TRUE(FileThere(WinDir() + "penpanel.exe")) << "the files after it are still copied";
 }
