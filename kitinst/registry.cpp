@@ -272,7 +272,9 @@ static void WriteDeviceKey(void)
     LoadKeyString(IDS_DEVICE_DESC, desc);
     LoadKeyString(IDS_MANUFACTURER, maker);
 
-    int n = FindFreeInstance(rootKey);
+    /* Without a driver key from step 414 a device instance would name
+       nothing: none is written. */
+    int n = g_driverKeyName[0] ? FindFreeInstance(rootKey) : -1;
     if (n < 0) {
         AdvanceBar(7 * BAR_STEP);
         return;

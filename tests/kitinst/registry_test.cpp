@@ -177,6 +177,10 @@ TEST_F(RegistryTest, AllInstanceNumbersTakenOverwritesNone)
               KeyValues(kTabletClass + "\\9999"));
     EXPECT_TRUE(KeyValues(kTabletClass + "\\0000").empty());
     EXPECT_EQ(25, BarPos()) << "the bar moves on all the same";
+
+    EXPECT_EQ(MAKEWPARAM(PAGE_REG_STEP, 416), RegistryStep(NULL, 415));
+    EXPECT_FALSE(KeyExists(kRoot)) << "a device instance whose Driver names nothing";
+    EXPECT_EQ(60, BarPos());
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, kTabletClass.c_str());
 }
 
