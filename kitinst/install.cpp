@@ -115,7 +115,9 @@ static BOOL IsNameFree(const char *path)
     return GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-static void FillDirectorySlots(void)
+/* FALSE when the system or Windows directory cannot be had: an empty slot
+   would make the destinations relative to the current directory, the disk. */
+static BOOL FillDirectorySlots(void)
 {
     lstrcpynA(g_sourceDir[SRC_DISK], g_workBuf, MAX_PATH);
     FormatText(g_sourceDir[SRC_QWINTAB], MAX_PATH, "%sQWINTAB\\", g_workBuf);
@@ -123,14 +125,15 @@ static void FillDirectorySlots(void)
 
     UINT n = GetSystemDirectoryA(g_destDir[DST_SYSTEM], MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
-        g_destDir[DST_SYSTEM][0] = 0;
+        return FALSE;
     EndWithBackslash(g_destDir[DST_SYSTEM]);
     n = GetWindowsDirectoryA(g_destDir[DST_WINDOWS], MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
-        g_destDir[DST_WINDOWS][0] = 0;
+        return FALSE;
     EndWithBackslash(g_destDir[DST_WINDOWS]);
     FormatText(g_destDir[DST_INF], MAX_PATH, "%sINF\\", g_destDir[DST_WINDOWS]);
     FormatText(g_destDir[DST_COMMAND], MAX_PATH, "%sCOMMAND\\", g_destDir[DST_WINDOWS]);
+    return TRUE;
 }
 
 int SourceCheck(HWND page)
@@ -140,7 +143,8 @@ int SourceCheck(HWND page)
     if (n == 0 || n >= MAX_PATH)
         return 0;
     EndWithBackslash(g_workBuf);
-    FillDirectorySlots();
+    if (!FillDirectorySlots())
+        return 0;
 
     g_fileCount = g_penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
     g_totalSize = 0;

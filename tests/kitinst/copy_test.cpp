@@ -73,6 +73,57 @@ TEST_F(CopyTest, SlotsEndInOneBackslashAlsoAtADriveRoot)
     EXPECT_STREQ("C:\\QTABLET\\", g_sourceDir[SRC_QTABLET]);
 }
 
+/* The installer's code linked into this program calls the system through
+   this program's import table; a slot can be pointed at a stand-in. */
+extern "C" void *__imp_GetSystemDirectoryA;
+extern "C" void *__imp_GetWindowsDirectoryA;
+
+static void *SwapImport(void **slot, void *with)
+{
+    DWORD protect;
+    VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protect);
+    void *old = *slot;
+    *slot = with;
+    VirtualProtect(slot, sizeof(*slot), protect, &protect);
+    return old;
+}
+
+static UINT WINAPI NoDirectory(LPSTR buf, UINT size)
+{
+    (void)buf;
+    (void)size;
+    return 0;
+}
+
+/* Longer than the buffer: the call returns the size it would need. */
+static UINT WINAPI LongDirectory(LPSTR buf, UINT size)
+{
+    (void)buf;
+    return size + 20;
+}
+
+TEST_F(CopyTest, WithoutTheSystemOrWindowsDirectoryTheCheckFails)
+{
+    struct Case {
+        void **slot;
+        UINT(WINAPI *stand_in)(LPSTR, UINT);
+        const char *what;
+    } cases[] = {
+        {&__imp_GetSystemDirectoryA, NoDirectory, "no system directory"},
+        {&__imp_GetSystemDirectoryA, LongDirectory, "a system directory too long"},
+        {&__imp_GetWindowsDirectoryA, NoDirectory, "no Windows directory"},
+        {&__imp_GetWindowsDirectoryA, LongDirectory, "a Windows directory too long"},
+    };
+    for (const Case &c : cases) {
+        void *real = SwapImport(c.slot, (void *)c.stand_in);
+        int result = CheckFrom(disk);
+        SwapImport(c.slot, real);
+        /* Else the destinations would be relative to the current directory: the disk. */
+        EXPECT_EQ(0, result) << c.what;
+    }
+    EXPECT_EQ(1, CheckFrom(disk));
+}
+
 TEST_F(CopyTest, NineFilesWithoutPenExtensionsTenWith)
 {
     for (int pen = 0; pen < 2; pen++) {
