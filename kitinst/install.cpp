@@ -60,11 +60,13 @@ void ShowLine(HWND page, int id, const char *text)
         SendDlgItemMessageA(page, id, WM_SETTEXT, 0, (LPARAM)text);
 }
 
-/* Directories the system returns end in a backslash only at a drive root. */
+/* Directories the system returns end in a backslash only at a drive root.
+   The last character is looked at, not the last byte: in a double-byte code
+   page a character's trail byte can be 0x5C. */
 static void EndWithBackslash(char *dir)
 {
     int len = lstrlenA(dir);
-    if (len > 0 && dir[len - 1] != '\\' && len + 1 < MAX_PATH) {
+    if (len > 0 && *CharPrevA(dir, dir + len) != '\\' && len + 1 < MAX_PATH) {
         dir[len] = '\\';
         dir[len + 1] = 0;
     }

@@ -36,8 +36,10 @@ static BOOL BuildSetupPath(void)
     DWORD len = GetCurrentDirectoryA(PATH_LEN, s_szPath);
     if (len == 0 || len >= PATH_LEN)
         return FALSE;
-    /* A drive root already ends in a backslash. */
-    DWORD slash = s_szPath[len - 1] != '\\' ? 1 : 0;
+    /* A drive root already ends in a backslash. The last character is looked
+       at, not the last byte: in a double-byte code page a character's trail
+       byte can be 0x5C. */
+    DWORD slash = *CharPrevA(s_szPath, s_szPath + len) != '\\' ? 1 : 0;
     if (len + slash + sizeof(s_szSetupDir) > PATH_LEN)
         return FALSE;
     if (slash)

@@ -4,7 +4,7 @@
 set -eu
 
 packages=(cmake make python3 g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
-  wine64 fonts-wine xvfb xauth xdotool x11-utils imagemagick googletest)
+  wine64 fonts-wine xvfb xauth xdotool x11-utils imagemagick googletest locales)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -67,6 +67,15 @@ void RemoveTree(const std::wstring &dir)
     RemoveDirectoryW(dir.c_str());
 }
 
+std::string AnsiOf(const std::wstring &s)
+{
+    int n = WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, NULL, 0, NULL, NULL);
+    std::string out(n > 0 ? n : 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, &out[0], n, NULL, NULL);
+    out.resize(out.size() - 1);
+    return out;
+}
+
 bool FileExists(const std::wstring &path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

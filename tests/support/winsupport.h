@@ -22,6 +22,8 @@ void RemoveTree(const std::wstring &dir);
 bool FileExists(const std::wstring &path);
 bool CopyInto(const std::wstring &file, const std::wstring &dir, const std::wstring &newName = L"");
 std::string ReadFileBytes(const std::wstring &path);
+/* The text in the ANSI code page, as the programs' ANSI calls see it. */
+std::string AnsiOf(const std::wstring &s);
 bool WriteFileBytes(const std::wstring &path, const std::string &data);
 
 /* Dispatches this thread's messages for about ms milliseconds. */
