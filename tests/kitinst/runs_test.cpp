@@ -266,9 +266,13 @@ TEST_F(RunTest, ClosingTheCopyingPageStopsAndStillAsksToRestart)
     EXPECT_FALSE(KeyExists("System\\CurrentControlSet\\Services\\Class\\QUORAXDevice"));
 }
 
-/* Runs last: Yes asks Wine to restart, which ends the prefix's programs. */
-TEST_F(RunTest, ZSecondRunAddsNothingTwiceReplacesTheFirstAndRestarts)
+/* Runs last: Yes asks Wine to restart, which ends the prefix's programs.
+   The first run is on a prefix that reports Windows 98, the same platform:
+   it installs as on Windows 95, so the second run (Windows 95) finds and
+   leaves the same settings. */
+TEST_F(RunTest, ZWindows98RunThenASecondRunAddsNothingTwiceReplacesTheFirstAndRestarts)
 {
+    SetVersion(L"win98");
     HWND box = InstallUpToTheQuestion(NULL);
     ASSERT_TRUE(box != NULL);
     PressButton(box, L"&No");
@@ -279,6 +283,7 @@ TEST_F(RunTest, ZSecondRunAddsNothingTwiceReplacesTheFirstAndRestarts)
     std::string registry = InstallerRegistry();
     ASSERT_TRUE(FileThere(WinDir() + "INF\\OEM0.INF"));
 
+    SetVersion(L"win95");
     box = InstallUpToTheQuestion(NULL);
     ExpectRestartQuestion(box);
     PressButton(box, L"&Yes");

@@ -229,3 +229,29 @@ TEST_F(ShellTest, FilesThatCouldNotBeCopiedAreNamedBeforeTheRestartQuestion)
     EXPECT_FALSE(boxes[1].hasErrorIcon);
     EXPECT_TRUE(FileThere(WinDir() + "penpanel.exe")) << "the files after it are still copied";
 }
+
+/* Closed as the INI phase shows SYSTEM.INI (step 405) or as the registry
+   phase shows its caption (after the clean-up, before step 413). */
+TEST_F(ShellTest, ClosingTheCopyingPageInTheIniOrRegistryPhaseStillAsksToRestart)
+{
+    std::wstring disk = CopyInstallDisk(L"shell-disk");
+    const std::string classKey = "System\\CurrentControlSet\\Services\\Class\\QUORAXDevice";
+    struct Case {
+        const wchar_t *closeAt;
+        const char *qwintabDriver; /* SYSTEM.INI [drivers] qwintab, step 407 */
+    } cases[] = {
+        {L"SYSTEM.INI", "<absent>"},
+        {L"Adding registry for QUORAX Tablet :", "qwintab.drv"},
+    };
+    for (const Case &c : cases) {
+        MakeWin95Machine();
+        ASSERT_EQ(1, CheckFrom(disk));
+        s_exitCalls = 0;
+        std::vector<MessageBoxView> boxes = Install(c.closeAt);
+        ASSERT_EQ(1u, boxes.size()) << Narrow(c.closeAt);
+        EXPECT_EQ(kRestartText, boxes[0].text);
+        EXPECT_EQ("mmsystem.dll QWINTAB", IniValue("boot", "drivers", "SYSTEM.INI"));
+        EXPECT_EQ(c.qwintabDriver, IniValue("drivers", "qwintab", "SYSTEM.INI"));
+        EXPECT_FALSE(KeyExists(classKey)) << "the installation stopped where it was";
+    }
+}
