@@ -25,7 +25,15 @@ static LPSTR CommandTail(LPSTR p)
     return p;
 }
 
-extern "C" void NoCrtStartup(void)
+/* GCC keeps the stack 16-byte aligned and relies on it; the loader starts a
+   32-bit program with an alignment of 4 only. */
+#ifdef __i386__
+#define ALIGN_STACK __attribute__((force_align_arg_pointer))
+#else
+#define ALIGN_STACK
+#endif
+
+extern "C" ALIGN_STACK void NoCrtStartup(void)
 {
     /* Our programs keep their state in plain data; should a static object
        with a constructor slip in, it still gets built before WinMain. */
