@@ -89,7 +89,8 @@ static BOOL DeviceOk(UINT device)
 
 static HCTX OpenContext(HWND hwnd, const LOGCONTEXTW *lc, BOOL enable)
 {
-    if (!lc || !IsWindow(hwnd) || g_ctxCount >= MAX_CONTEXTS || !DeviceOk(lc->lcDevice))
+    if (!lc || !IsWindow(hwnd) || g_ctxCount >= MAX_CONTEXTS || !DeviceOk(lc->lcDevice) ||
+        g_ifc.openFails)
         return NULL;
     StandinContext *ctx = &g_ctx[g_ctxCount++];
     ZeroMemory(ctx, sizeof(*ctx));
@@ -367,8 +368,16 @@ static UINT PenEvent(UINT cursor, DWORD buttons, LONG x, LONG y)
                                        cursor >= g_dev[device].firstCsr + g_dev[device].nCsrTypes))
         device++;
     StandinContext *ctx = device < g_ifc.nDevices ? TopContext(device) : NULL;
-    if (!ctx || ctx->queued >= QUEUE_SIZE)
-        return 0; /* a full queue loses the packet, as a driver's does */
+    if (!ctx)
+        return 0;
+    if (ctx->queued >= QUEUE_SIZE) {
+        /* A program's full queue loses the packet, as a driver's does. The
+           driver's own contexts feed the system cursor and nobody reads
+           their queue: they keep the newest packets instead. */
+        if (ctx->kind != KIND_SYSTEM)
+            return 0;
+        RemovePackets(ctx, 1);
+    }
 
     const LOGCONTEXTW *lc = &ctx->lc;
     StandinPacket p;

@@ -94,7 +94,6 @@ void LogCall(const char *name, const char *kinds, ...)
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE hinst, DWORD reason, LPVOID reserved)
 {
-    (void)reserved;
     switch (reason) {
     case DLL_PROCESS_ATTACH:
         g_hinst = hinst;
@@ -102,6 +101,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hinst, DWORD reason, LPVOID reserved)
         LogLine("load");
         break;
     case DLL_PROCESS_DETACH:
+        /* At process exit (reserved set) the system takes everything back. */
+        if (!reserved && s_loaded) {
+            FreeDescription();
+        }
         LogLine("unload");
         break;
     }

@@ -8,18 +8,19 @@
 
 /* Past 300 characters, so that a caller that trusts the driver overruns. */
 #define LONG_STRING_CHARS 320
-#define TEXT_CHARS 16384
 
 enum AnswerKind { ANS_BYTES, ANS_TEXT, ANS_CONTEXT };
 
+/* Texts have no limit: their staging buffer grows in the private heap. */
 static struct {
     AnswerKind kind;
     UINT size; /* bytes, or characters with every NUL for text */
     union {
         BYTE bytes[256];
-        WCHAR text[TEXT_CHARS];
         LOGCONTEXTW ctx;
     };
+    WCHAR *text;
+    UINT textRoom;
 } s_ans;
 
 static BOOL AnsBytes(const void *data, UINT size)
@@ -56,23 +57,41 @@ static BOOL AnsAxes(const AXIS *axes, UINT n)
     return FALSE;
 }
 
-/* Appends one NUL-terminated string at *used, padded under the fault. */
+static BOOL RoomForText(UINT chars)
+{
+    if (chars <= s_ans.textRoom)
+        return TRUE;
+    WCHAR *text = (WCHAR *)StandinRealloc(s_ans.text, chars * sizeof(WCHAR));
+    if (!text)
+        return FALSE;
+    s_ans.text = text;
+    s_ans.textRoom = chars;
+    return TRUE;
+}
+
+/* Characters of one string as answered, padded under the fault. */
+static UINT TextChars(const WCHAR *s)
+{
+    UINT n = lstrlenW(s);
+    return g_ifc.longStrings && n < LONG_STRING_CHARS ? LONG_STRING_CHARS : n;
+}
+
+/* Appends one NUL-terminated string at *used; the room is there. */
 static void AppendText(const WCHAR *s, UINT *used)
 {
-    UINT room = TEXT_CHARS - 2 - *used; /* the list's final NUL stays free */
-    UINT n = 0;
-    for (; s[n] && n < room; n++)
-        s_ans.text[*used + n] = s[n];
-    if (g_ifc.longStrings)
-        for (; n < LONG_STRING_CHARS && n < room; n++)
-            s_ans.text[*used + n] = L'~';
-    s_ans.text[*used + n] = 0;
-    *used += n + 1;
+    UINT n = lstrlenW(s), padded = TextChars(s);
+    CopyMemory(s_ans.text + *used, s, n * sizeof(WCHAR));
+    for (UINT i = n; i < padded; i++)
+        s_ans.text[*used + i] = L'~';
+    s_ans.text[*used + padded] = 0;
+    *used += padded + 1;
 }
 
 static BOOL AnsText(const WCHAR *s)
 {
     UINT used = 0;
+    if (!RoomForText(TextChars(s) + 1))
+        return FALSE;
     AppendText(s, &used);
     s_ans.kind = ANS_TEXT;
     s_ans.size = used;
@@ -81,8 +100,13 @@ static BOOL AnsText(const WCHAR *s)
 
 static BOOL AnsNames(const WCHAR *list)
 {
+    UINT chars = 2; /* the final empty name, or two NULs for no names */
+    for (const WCHAR *p = list; *p; p += lstrlenW(p) + 1)
+        chars += TextChars(p) + 1;
+    if (!RoomForText(chars))
+        return FALSE;
     UINT used = 0;
-    for (const WCHAR *p = list; *p && used < TEXT_CHARS - 2; p += lstrlenW(p) + 1)
+    for (const WCHAR *p = list; *p; p += lstrlenW(p) + 1)
         AppendText(p, &used);
     s_ans.text[used++] = 0;
     if (used == 1)
@@ -228,7 +252,7 @@ static BOOL BuildCursor(const StandinCursor *c, UINT index)
     case CSR_BUTTONMAP:
         return AnsBytes(c->buttonMap, 32);
     case CSR_SYSBTNMAP:
-        return AnsBytes(c->sysBtnMap, 32);
+        return !c->noSysBtnMap && AnsBytes(c->sysBtnMap, 32);
     case CSR_NPBUTTON:
         return AnsByte(c->npButton);
     case CSR_NPBTNMARKS:

@@ -119,6 +119,8 @@ static HCTX DefContext(HMGR hMgr, UINT device, BOOL system)
 {
     if (!FindManager(hMgr) || g_ifc.noTablet || device >= g_ifc.nDevices)
         return NULL;
+    if (system && g_ifc.noDefSysCtx)
+        return NULL;
     return g_defCtx[device][system ? 0 : 1].handle;
 }
 

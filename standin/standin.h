@@ -11,20 +11,19 @@
 
 #include "wintab.h"
 
-/* Sizes of the fixed tables. A description asking for more is cut. */
+/* Sizes of the fixed tables. A description asking for more is cut. Texts
+   (names) are not limited: they live in the driver's private heap. */
 #define MAX_DEVICES 4
-#define MAX_CURSORS 16
+#define MAX_CURSORS 64
 #define MAX_SYSCTXS 8
 #define MAX_CONTEXTS 32 /* open contexts, the driver's own system contexts included */
 #define MAX_MANAGERS 8
 #define QUEUE_SIZE 64
-#define NAME_CHARS 256
-#define BTNNAMES_CHARS 512
 #define MAX_RESPONSE 16
 
 /* What the [Interface] section holds, with the faults tests switch on. */
 struct StandinInterface {
-    WCHAR id[NAME_CHARS];
+    const WCHAR *id;
     UINT specVersion;
     UINT implVersion;
     UINT ctxOptions;
@@ -34,11 +33,13 @@ struct StandinInterface {
     UINT noTablet;
     UINT mgrOpenFails;
     UINT longStrings;
+    UINT openFails;   /* WTOpenA/W return NULL */
+    UINT noDefSysCtx; /* WTMgrDefContext(Ex) has no default system context */
 };
 
 struct StandinDevice {
-    WCHAR name[NAME_CHARS];
-    WCHAR pnpId[NAME_CHARS];
+    const WCHAR *name;
+    const WCHAR *pnpId;
     UINT hardware;
     UINT pktRate;
     WTPKT pktData;
@@ -62,12 +63,12 @@ struct UintList {
 };
 
 struct StandinCursor {
-    WCHAR name[NAME_CHARS];
+    const WCHAR *name;
     UINT active;
     WTPKT pktData;
     BYTE buttons;
     BYTE buttonBits;
-    WCHAR btnNames[BTNNAMES_CHARS]; /* each NUL-terminated, ended by an empty name */
+    const WCHAR *btnNames; /* each NUL-terminated, ended by an empty name */
     BYTE buttonMap[32];
     BYTE sysBtnMap[32];
     BYTE defButtonMap[32];
@@ -84,6 +85,7 @@ struct StandinCursor {
     UINT minButtons;
     UINT capabilities;
     UINT type;
+    UINT noSysBtnMap; /* CSR_SYSBTNMAP cannot be read */
 };
 
 /* One packet as the driver keeps it; formatted per context when read. */
@@ -137,6 +139,10 @@ extern WCHAR g_descPath[MAX_PATH];               /* empty: the built-in tablet *
 extern HINSTANCE g_hinst;
 
 void LoadDescription(void);
+void FreeDescription(void);
+/* Zeroed memory from the driver's private heap, all released at unload. */
+void *StandinAlloc(SIZE_T bytes);
+void *StandinRealloc(void *p, SIZE_T bytes);
 void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *lc);
 void SaveCursor(UINT cursor);
 void UnixToWindowsPath(const WCHAR *in, WCHAR *out, UINT size);

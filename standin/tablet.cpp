@@ -20,7 +20,8 @@ WCHAR g_descPath[MAX_PATH];
 HINSTANCE g_hinst;
 
 enum FieldType {
-    F_STR,    /* string of count characters */
+    F_STR,    /* string of count characters, in the record */
+    F_TEXT,   /* string of any length, in the private heap */
     F_DEC,    /* 32-bit number, written in decimal */
     F_HEX,    /* 32-bit number, written in 0x hex */
     F_FIX,    /* FIX32, written as a decimal fraction */
@@ -30,7 +31,7 @@ enum FieldType {
     F_LIST,   /* UintList */
     F_MAP,    /* 32-byte button map, written in decimal */
     F_SYSMAP, /* 32-byte system button map, written in hex */
-    F_NAMES   /* button names separated by commas, stored as a NUL list */
+    F_NAMES   /* button names separated by commas, stored as a NUL list in the heap */
 };
 
 struct Field {
@@ -46,7 +47,7 @@ struct Field {
     }
 
 static const Field s_ifcFields[] = {
-    FIELD(StandinInterface, L"WintabId", F_STR, id, NAME_CHARS),
+    FIELD(StandinInterface, L"WintabId", F_TEXT, id, 0),
     FIELD(StandinInterface, L"SpecVersion", F_HEX, specVersion, 1),
     FIELD(StandinInterface, L"ImplVersion", F_HEX, implVersion, 1),
     FIELD(StandinInterface, L"ContextOptions", F_HEX, ctxOptions, 1),
@@ -56,9 +57,11 @@ static const Field s_ifcFields[] = {
     FIELD(StandinInterface, L"NoTablet", F_DEC, noTablet, 1),
     FIELD(StandinInterface, L"MgrOpenFails", F_DEC, mgrOpenFails, 1),
     FIELD(StandinInterface, L"LongStrings", F_DEC, longStrings, 1),
+    FIELD(StandinInterface, L"OpenFails", F_DEC, openFails, 1),
+    FIELD(StandinInterface, L"NoDefaultSystemContext", F_DEC, noDefSysCtx, 1),
     {NULL, F_DEC, 0, 0}};
 
-static const Field s_devFields[] = {FIELD(StandinDevice, L"Name", F_STR, name, NAME_CHARS),
+static const Field s_devFields[] = {FIELD(StandinDevice, L"Name", F_TEXT, name, 0),
                                     FIELD(StandinDevice, L"Hardware", F_HEX, hardware, 1),
                                     FIELD(StandinDevice, L"PacketRate", F_DEC, pktRate, 1),
                                     FIELD(StandinDevice, L"PacketData", F_HEX, pktData, 1),
@@ -74,7 +77,7 @@ static const Field s_devFields[] = {FIELD(StandinDevice, L"Name", F_STR, name, N
                                     FIELD(StandinDevice, L"TPressure", F_AXES, tpressure, 1),
                                     FIELD(StandinDevice, L"Orientation", F_AXES, orientation, 3),
                                     FIELD(StandinDevice, L"Rotation", F_AXES, rotation, 3),
-                                    FIELD(StandinDevice, L"PnpId", F_STR, pnpId, NAME_CHARS),
+                                    FIELD(StandinDevice, L"PnpId", F_TEXT, pnpId, 0),
                                     FIELD(StandinDevice, L"FirstCursor", F_DEC, firstCsr, 1),
                                     FIELD(StandinDevice, L"CursorTypes", F_DEC, nCsrTypes, 1),
                                     FIELD(StandinDevice, L"ConfigDialog", F_DEC, configDialog, 1),
@@ -82,12 +85,12 @@ static const Field s_devFields[] = {FIELD(StandinDevice, L"Name", F_STR, name, N
                                     {NULL, F_DEC, 0, 0}};
 
 static const Field s_csrFields[] = {
-    FIELD(StandinCursor, L"Name", F_STR, name, NAME_CHARS),
+    FIELD(StandinCursor, L"Name", F_TEXT, name, 0),
     FIELD(StandinCursor, L"Active", F_DEC, active, 1),
     FIELD(StandinCursor, L"PacketData", F_HEX, pktData, 1),
     FIELD(StandinCursor, L"Buttons", F_BYTE, buttons, 1),
     FIELD(StandinCursor, L"ButtonBits", F_BYTE, buttonBits, 1),
-    FIELD(StandinCursor, L"ButtonNames", F_NAMES, btnNames, BTNNAMES_CHARS),
+    FIELD(StandinCursor, L"ButtonNames", F_NAMES, btnNames, 0),
     FIELD(StandinCursor, L"ButtonMap", F_MAP, buttonMap, 32),
     FIELD(StandinCursor, L"SysButtonMap", F_SYSMAP, sysBtnMap, 32),
     FIELD(StandinCursor, L"DefaultButtonMap", F_MAP, defButtonMap, 32),
@@ -104,6 +107,7 @@ static const Field s_csrFields[] = {
     FIELD(StandinCursor, L"MinButtons", F_DEC, minButtons, 1),
     FIELD(StandinCursor, L"Capabilities", F_HEX, capabilities, 1),
     FIELD(StandinCursor, L"Type", F_HEX, type, 1),
+    FIELD(StandinCursor, L"NoSysButtonMap", F_DEC, noSysBtnMap, 1),
     {NULL, F_DEC, 0, 0}};
 
 static const Field s_ctxFields[] = {FIELD(LOGCONTEXTW, L"Name", F_STR, lcName, LCNAMELEN),
@@ -149,7 +153,8 @@ static const Field s_ctxFields[] = {FIELD(LOGCONTEXTW, L"Name", F_STR, lcName, L
 static void BuiltinDevice(StandinDevice *d)
 {
     ZeroMemory(d, sizeof(*d));
-    lstrcpyW(d->name, L"QUORAX MM-Compatible Tablet;Format: MM Series;Version 1.08");
+    d->name = L"QUORAX MM-Compatible Tablet;Format: MM Series;Version 1.08";
+    d->pnpId = L"";
     d->pktRate = 100;
     d->pktData = PK_CONTEXT | PK_STATUS | PK_TIME | PK_CHANGED | PK_SERIAL_NUMBER | PK_CURSOR |
                  PK_BUTTONS | PK_X | PK_Y;
@@ -161,35 +166,23 @@ static void BuiltinDevice(StandinDevice *d)
     d->nCsrTypes = 2;
 }
 
-static void SetNames(WCHAR *list, const WCHAR *const *names, int n)
-{
-    for (int i = 0; i < n; i++) {
-        lstrcpyW(list, names[i]);
-        list += lstrlenW(names[i]) + 1;
-    }
-    list[0] = 0;
-    list[1] = 0;
-}
-
 /* Cursor types past the second repeat the stylus and the puck. */
 static void BuiltinCursor(UINT c, StandinCursor *k)
 {
-    static const WCHAR *const stylusNames[] = {L"Tip", L"Barrel"};
-    static const WCHAR *const puckNames[] = {L"Button 1", L"Button 2", L"Button 3", L"Button 4"};
+    /* NUL lists: the literal's own NUL is the empty name that ends them. */
+    static const WCHAR stylusNames[] = L"Tip\0Barrel\0";
+    static const WCHAR puckNames[] = L"Button 1\0Button 2\0Button 3\0Button 4\0";
     static const BYTE stylusMap[] = {SBN_LCLICK, SBN_RCLICK};
     static const BYTE puckMap[] = {SBN_LCLICK, SBN_RCLICK, SBN_MCLICK, SBN_LDBLCLICK};
 
     ZeroMemory(k, sizeof(*k));
     BOOL puck = (c % 2) == 1;
-    lstrcpyW(k->name, puck ? L"Puck" : L"Stylus");
+    k->name = puck ? L"Puck" : L"Stylus";
     k->active = c == 0;
     k->pktData = PK_CURSOR | PK_BUTTONS | PK_X | PK_Y;
     k->buttons = puck ? 4 : 2;
     k->buttonBits = k->buttons;
-    if (puck)
-        SetNames(k->btnNames, puckNames, 4);
-    else
-        SetNames(k->btnNames, stylusNames, 2);
+    k->btnNames = puck ? puckNames : stylusNames;
     for (int i = 0; i < k->buttons; i++) {
         k->defButtonMap[i] = (BYTE)i;
         k->defSysBtnMap[i] = puck ? puckMap[i] : stylusMap[i];
@@ -312,17 +305,110 @@ static UINT ParseList(const WCHAR *s, DWORD *out, UINT n, BOOL axes)
     return got;
 }
 
-/* Names separated by commas become a list of NUL-terminated names ended by
-   an empty one; empty names are left out, since one would end the list. */
-static void ParseNames(const WCHAR *s, WCHAR *list, UINT size)
+/* ---- Texts: escapes and the private heap ---- */
+
+static HANDLE s_heap;
+
+void *StandinAlloc(SIZE_T bytes)
 {
-    UINT limit = size - 2, used = 0;
+    if (!s_heap)
+        s_heap = HeapCreate(0, 0, 0);
+    return s_heap ? HeapAlloc(s_heap, HEAP_ZERO_MEMORY, bytes) : NULL;
+}
+
+void *StandinRealloc(void *p, SIZE_T bytes)
+{
+    if (!p)
+        return StandinAlloc(bytes);
+    return HeapReAlloc(s_heap, HEAP_ZERO_MEMORY, p, bytes);
+}
+
+/* Every text of the description goes with the heap. */
+void FreeDescription(void)
+{
+    if (s_heap)
+        HeapDestroy(s_heap);
+    s_heap = NULL;
+}
+
+/* What follows a backslash in a value; an unknown sequence stays as it is,
+   so that paths and the like read unchanged. */
+static const struct {
+    WCHAR code;
+    WCHAR ch;
+} s_escapes[] = {{L'r', L'\r'}, {L'n', L'\n'}, {L't', L'\t'}, {L'\\', L'\\'}, {L',', L','}};
+
+static WCHAR EscapedChar(WCHAR code)
+{
+    for (UINT i = 0; i < ARRAYSIZE(s_escapes); i++)
+        if (s_escapes[i].code == code)
+            return s_escapes[i].ch;
+    return 0;
+}
+
+/* Unescapes n characters of in (or up to its NUL) into out, NUL-terminated;
+   returns the characters written. out needs n + 1 characters at most. */
+static UINT Unescape(const WCHAR *in, UINT n, WCHAR *out)
+{
+    UINT used = 0;
+    for (UINT i = 0; i < n && in[i]; i++) {
+        WCHAR ch = in[i] == L'\\' && i + 1 < n ? EscapedChar(in[i + 1]) : 0;
+        if (ch)
+            i++;
+        out[used++] = ch ? ch : in[i];
+    }
+    out[used] = 0;
+    return used;
+}
+
+/* The written form of a text: the characters a profile line cannot hold,
+   and the backslash itself, escaped. */
+static void Escape(const WCHAR *in, WCHAR *out, UINT size)
+{
+    UINT used = 0;
+    for (; *in && used + 3 <= size; in++) {
+        WCHAR code = 0;
+        for (UINT i = 0; i < ARRAYSIZE(s_escapes) && !code; i++)
+            if (s_escapes[i].ch == *in && *in != L',')
+                code = s_escapes[i].code;
+        if (code) {
+            out[used++] = L'\\';
+            out[used++] = code;
+        } else {
+            out[used++] = *in;
+        }
+    }
+    out[used] = 0;
+}
+
+static const WCHAR *NewText(const WCHAR *raw)
+{
+    UINT n = lstrlenW(raw);
+    WCHAR *text = (WCHAR *)StandinAlloc((n + 1) * sizeof(WCHAR));
+    if (!text)
+        return L"";
+    Unescape(raw, n, text);
+    return text;
+}
+
+/* Names separated by commas (a comma in a name is written \,) become a list
+   of NUL-terminated names ended by an empty one; blanks around each are
+   trimmed, empty names left out, since one would end the list. */
+static const WCHAR *NewNames(const WCHAR *s)
+{
+    WCHAR *list = (WCHAR *)StandinAlloc((lstrlenW(s) + 2) * sizeof(WCHAR));
+    if (!list)
+        return L"";
+    UINT used = 0;
     const WCHAR *p = s;
-    while (*p && used < limit) {
+    while (*p) {
         const WCHAR *start = SkipBlanks(p);
         p = start;
-        while (*p && *p != L',')
+        while (*p && *p != L',') {
+            if (*p == L'\\' && p[1])
+                p++;
             p++;
+        }
         const WCHAR *stop = p;
         while (stop > start && (stop[-1] == L' ' || stop[-1] == L'\t'))
             stop--;
@@ -330,13 +416,11 @@ static void ParseNames(const WCHAR *s, WCHAR *list, UINT size)
             p++;
         if (stop == start)
             continue;
-        for (const WCHAR *q = start; q < stop && used < limit; q++)
-            list[used++] = *q;
-        list[used++] = 0;
+        used += Unescape(start, (UINT)(stop - start), list + used) + 1;
     }
-    list[used] = 0;
-    if (used == 0)
-        list[1] = 0; /* an empty list is two NULs, as readers expect */
+    list[used] = 0; /* an empty list is two NULs, as readers expect */
+    list[used + 1] = 0;
+    return list;
 }
 
 /* ---- Sections ---- */
@@ -344,22 +428,51 @@ static void ParseNames(const WCHAR *s, WCHAR *list, UINT size)
 /* An absent key reads as this, which no description writes. */
 static const WCHAR s_absent[] = L"\x01";
 
+/* The value of a key, read whole however long, or NULL when the key is
+   absent. Valid until the next call. */
+static const WCHAR *ReadValue(const WCHAR *section, const WCHAR *key)
+{
+    static WCHAR *value;
+    static DWORD size;
+    if (!value) {
+        size = 1024;
+        value = (WCHAR *)StandinAlloc(size * sizeof(WCHAR));
+    }
+    for (;;) {
+        if (!value)
+            return NULL;
+        DWORD n = GetPrivateProfileStringW(section, key, s_absent, value, size, g_descPath);
+        if (n + 1 < size)
+            break;
+        /* Cut: the profile functions fill the buffer and end it early. */
+        size *= 2;
+        value = (WCHAR *)StandinRealloc(value, size * sizeof(WCHAR));
+    }
+    return lstrcmpW(value, s_absent) == 0 ? NULL : value;
+}
+
 static void ReadSection(const WCHAR *section, const Field *fields, void *record)
 {
-    static WCHAR value[BTNNAMES_CHARS * 2];
     BYTE *base = (BYTE *)record;
 
     for (const Field *f = fields; f->key; f++) {
-        GetPrivateProfileStringW(section, f->key, s_absent, value, ARRAYSIZE(value), g_descPath);
-        if (lstrcmpW(value, s_absent) == 0)
+        const WCHAR *value = ReadValue(section, f->key);
+        if (!value)
             continue;
         void *field = base + f->offset;
         const WCHAR *end;
         DWORD list[MAX_RESPONSE * 4 > 32 ? MAX_RESPONSE * 4 : 32];
         UINT n;
         switch (f->type) {
-        case F_STR:
-            lstrcpynW((WCHAR *)field, value, f->count);
+        case F_STR: {
+            WCHAR text[LCNAMELEN * 2];
+            lstrcpynW(text, value, ARRAYSIZE(text));
+            Unescape(text, ARRAYSIZE(text), text);
+            lstrcpynW((WCHAR *)field, text, f->count);
+            break;
+        }
+        case F_TEXT:
+            *(const WCHAR **)field = NewText(value);
             break;
         case F_DEC:
         case F_HEX:
@@ -391,7 +504,7 @@ static void ReadSection(const WCHAR *section, const Field *fields, void *record)
                 ((BYTE *)field)[i] = (BYTE)list[i];
             break;
         case F_NAMES:
-            ParseNames(value, (WCHAR *)field, f->count);
+            *(const WCHAR **)field = NewNames(value);
             break;
         }
     }
@@ -420,7 +533,7 @@ static void WriteField(const WCHAR *section, const Field *f, const void *record)
     value[0] = 0;
     switch (f->type) {
     case F_STR:
-        lstrcpynW(value, (const WCHAR *)field, ARRAYSIZE(value));
+        Escape((const WCHAR *)field, value, ARRAYSIZE(value));
         break;
     case F_DEC:
         wsprintfW(value, L"%ld", (long)*(const LONG *)field);
@@ -514,7 +627,7 @@ void LoadDescription(void)
     BOOL fromFile = g_descPath[0] != 0;
 
     ZeroMemory(&g_ifc, sizeof(g_ifc));
-    lstrcpyW(g_ifc.id, L"QUORAX Stand-in Wintab Driver");
+    g_ifc.id = L"QUORAX Stand-in Wintab Driver";
     g_ifc.specVersion = 0x0101;
     g_ifc.implVersion = 0x0108;
     g_ifc.ctxOptions =
@@ -527,6 +640,8 @@ void LoadDescription(void)
     g_ifc.nDevices = Clamp(g_ifc.nDevices, MAX_DEVICES);
     g_ifc.nCursors = Clamp(g_ifc.nCursors, MAX_CURSORS);
     g_ifc.nSysCtxs = Clamp(g_ifc.nSysCtxs, MAX_SYSCTXS);
+    if (g_ifc.nDevices == 0)
+        g_ifc.nSysCtxs = 0; /* a system context belongs to a device */
 
     for (UINT d = 0; d < MAX_DEVICES; d++) {
         BuiltinDevice(&g_dev[d]);

@@ -192,6 +192,28 @@ std::wstring StandinTest::InfoString(UINT category, UINT index)
     return std::wstring(buf.data(), size / sizeof(wchar_t)).c_str();
 }
 
+int StandinTest::CheckEveryAnswer(const std::vector<UINT> &categories)
+{
+    UINT largest = wt.InfoW(0, 0, NULL);
+    int answered = 0;
+    for (UINT cat : categories) {
+        for (UINT index = 0; index <= 40; index++) {
+            UINT size = wt.InfoW(cat, index, NULL);
+            if (size == 0)
+                continue;
+            answered++;
+            EXPECT_LE(size, largest) << cat << "/" << index;
+            std::vector<BYTE> buf(size + 16, 0xCC);
+            EXPECT_EQ(size, wt.InfoW(cat, index, buf.data())) << cat << "/" << index;
+            size_t untouched = size;
+            while (untouched < buf.size() && buf[untouched] == 0xCC)
+                untouched++;
+            EXPECT_EQ(buf.size(), untouched) << cat << "/" << index << " wrote past its size";
+        }
+    }
+    return answered;
+}
+
 std::vector<BYTE> StandinTest::InfoBytes(UINT category, UINT index)
 {
     std::vector<BYTE> buf(wt.InfoW(category, index, NULL));

@@ -44,6 +44,7 @@ class StandinTest : public ::testing::Test
     void SetUp() override;
     void TearDown() override;
 
+  public: /* also for the checks that tables of cases hold */
     /* Copies <bin>/<variant>wintab32.dll into the scratch directory and
        loads it from there; variant is "" or "partial\\". */
     bool Load(const wchar_t *variant = L"");
@@ -65,6 +66,11 @@ class StandinTest : public ::testing::Test
     /* The driver's first system context, through the manager. */
     HCTX SystemContext(HMGR mgr);
     HCTX OpenDigitizing(WTPKT pktData, UINT options = CXO_MESSAGES);
+
+    /* Every index 0 to 40 of the categories: the size asked with NULL is what
+       is copied, nothing is written past it, and WTInfoW(0, 0, NULL) holds
+       the largest. Returns how many items answered. */
+    int CheckEveryAnswer(const std::vector<UINT> &categories);
 
     std::wstring InfoString(UINT category, UINT index);
     std::vector<BYTE> InfoBytes(UINT category, UINT index);

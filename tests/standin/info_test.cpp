@@ -87,25 +87,10 @@ TEST_F(StandinTest, SizesAreExactAndWithinTheLargest)
               "[Device0]\nNPressure=0,255,0,0\nOrientation=0,3599,3,10, 0,900,3,10, 0,0,0,0\n"
               "[Cursor2]\nNPResponse=0,10,200\n");
     ASSERT_TRUE(Load());
-    UINT largest = wt.InfoW(0, 0, NULL);
-    static const UINT categories[] = {
-        WTI_INTERFACE,   WTI_STATUS,  WTI_DEFCONTEXT,  WTI_DEFSYSCTX,  WTI_DEVICES,
-        WTI_DEVICES + 1, WTI_CURSORS, WTI_CURSORS + 2, WTI_DDCTXS + 1, WTI_DSCTXS};
-    int answered = 0;
-    for (UINT cat : categories) {
-        for (UINT index = 0; index <= 40; index++) {
-            UINT size = wt.InfoW(cat, index, NULL);
-            if (size == 0)
-                continue;
-            answered++;
-            EXPECT_LE(size, largest) << cat << "/" << index;
-            std::vector<BYTE> buf(size + 16, 0xCC);
-            EXPECT_EQ(size, wt.InfoW(cat, index, buf.data())) << cat << "/" << index;
-            for (UINT i = size; i < buf.size(); i++)
-                ASSERT_EQ(0xCC, buf[i]) << cat << "/" << index << " wrote past its size";
-        }
-    }
-    EXPECT_GT(answered, 100);
+    EXPECT_GT(CheckEveryAnswer({WTI_INTERFACE, WTI_STATUS, WTI_DEFCONTEXT, WTI_DEFSYSCTX,
+                                WTI_DEVICES, WTI_DEVICES + 1, WTI_CURSORS, WTI_CURSORS + 2,
+                                WTI_DDCTXS + 1, WTI_DSCTXS}),
+              100);
 }
 
 TEST_F(StandinTest, UnsupportedItemsAnswerZeroAndLeaveTheBuffer)

@@ -201,6 +201,7 @@ TEST_F(StandinTest, ChangedSettingsOutliveTheLibrary)
     HCTX ctx = SystemContext(mgr);
     LOGCONTEXTW lc;
     ASSERT_TRUE(wt.GetW(ctx, &lc));
+    lstrcpyW(lc.lcName, L"Default System\r\n\tC:\\x"); /* written escaped */
     lc.lcSysMode = 1;
     lc.lcSysSensX = 0x8CCE; /* both need five decimals */
     lc.lcSysSensY = 0x10001;
@@ -225,6 +226,7 @@ TEST_F(StandinTest, ChangedSettingsOutliveTheLibrary)
     EXPECT_NE(std::string::npos, text.find("; kept"));
     EXPECT_NE(std::string::npos, text.find("Name=Kept Tablet"));
     EXPECT_NE(std::string::npos, text.find("SysButtonMap=0x04,0x21"));
+    EXPECT_NE(std::string::npos, text.find("Name=Default System\\r\\n\\tC:\\\\x\r\n"));
 
     ASSERT_TRUE(Load());
     mgr = OpenManager();

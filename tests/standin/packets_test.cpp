@@ -158,6 +158,21 @@ TEST_F(StandinTest, FullQueueLosesNewPackets)
     EXPECT_EQ(63, wt.PacketsGet(ctx, 100, NULL));
 }
 
+/* Nobody reads the driver's own context: it keeps the newest packets, and
+   the pen never stops. */
+TEST_F(StandinTest, SystemContextNeverBlocksThePen)
+{
+    UseTablet("[Context0]\nPacketData=0x01E0\n");
+    ASSERT_TRUE(Load());
+    HCTX sys = SystemContext(OpenManager());
+    for (int i = 0; i < 1000; i++)
+        ASSERT_NE(0u, wt.PenEvent(0, 0, i, 0)) << i;
+    PointPacket p[100];
+    ASSERT_EQ(64, wt.PacketsGet(sys, 100, p));
+    EXPECT_EQ(1000 - 64, p[0].x);
+    EXPECT_EQ(999, p[63].x);
+}
+
 TEST_F(StandinTest, BadArgumentsFailQuietly)
 {
     ASSERT_TRUE(Load());
