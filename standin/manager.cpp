@@ -140,15 +140,15 @@ extern "C" HCTX WINAPI WTMgrDefContextEx(HMGR hMgr, UINT wDevice, BOOL fSystem)
     return r;
 }
 
-/* No dialog is ever shown: with a window the configured outcome is
-   reported at once, so tests can drive the panel's answer to it. */
+/* Without a window: whether the driver has a dialog of its own; with one,
+   the dialog's outcome (config.cpp). */
 extern "C" UINT WINAPI WTMgrDeviceConfig(HMGR hMgr, UINT wDevice, HWND hWnd)
 {
     EnsureLoaded();
     UINT r = WTDC_NONE;
     if (FindManager(hMgr) && !g_ifc.noTablet && wDevice < g_ifc.nDevices &&
         g_dev[wDevice].configDialog)
-        r = hWnd ? g_dev[wDevice].configResult : 1;
+        r = hWnd ? ShowConfigDialog(wDevice, hWnd) : 1;
     LogCall("WTMgrDeviceConfig", "uhuh", LA(r), LA(hMgr), LA(wDevice), LA(hWnd));
     return r;
 }

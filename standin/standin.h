@@ -55,6 +55,7 @@ struct StandinDevice {
     UINT nCsrTypes;
     UINT configDialog; /* WTMgrDeviceConfig: whether the driver has a dialog */
     UINT configResult; /* and the WTDC_ code it reports when asked to show it */
+    int configTimeout; /* ms until the dialog closes by itself; negative: never */
 };
 
 struct UintList {
@@ -160,6 +161,9 @@ BOOL IsSystemContext(const StandinContext *ctx);
 extern StandinManager g_mgr[MAX_MANAGERS];
 extern UINT g_mgrCount;
 void PostInfoChange(UINT category, UINT index);
+
+/* config.cpp: the driver's own configuration dialog and its outcome. */
+UINT ShowConfigDialog(UINT device, HWND owner);
 
 /* info.cpp */
 UINT InfoAnswer(UINT category, UINT index, LPVOID out, BOOL ansi);

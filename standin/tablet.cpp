@@ -82,6 +82,7 @@ static const Field s_devFields[] = {FIELD(StandinDevice, L"Name", F_TEXT, name, 
                                     FIELD(StandinDevice, L"CursorTypes", F_DEC, nCsrTypes, 1),
                                     FIELD(StandinDevice, L"ConfigDialog", F_DEC, configDialog, 1),
                                     FIELD(StandinDevice, L"ConfigResult", F_DEC, configResult, 1),
+                                    FIELD(StandinDevice, L"ConfigTimeout", F_DEC, configTimeout, 1),
                                     {NULL, F_DEC, 0, 0}};
 
 static const Field s_csrFields[] = {
@@ -164,6 +165,7 @@ static void BuiltinDevice(StandinDevice *d)
         d->axis[i].axResolution = 1000 * ONE_FIX32;
     }
     d->nCsrTypes = 2;
+    d->configTimeout = -1;
 }
 
 /* Cursor types past the second repeat the stylus and the puck. */

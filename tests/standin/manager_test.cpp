@@ -168,7 +168,7 @@ TEST_F(StandinTest, ButtonMapDefaultAndNull)
 
 TEST_F(StandinTest, CursorEnableAndDeviceConfig)
 {
-    UseTablet("[Device0]\nConfigDialog=1\nConfigResult=3\n");
+    UseTablet("[Device0]\nConfigDialog=1\nConfigResult=3\nConfigTimeout=0\n");
     ASSERT_TRUE(Load());
     HMGR mgr = OpenManager();
     BOOL active = 0;
