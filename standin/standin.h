@@ -165,6 +165,10 @@ void PostInfoChange(UINT category, UINT index);
 /* config.cpp: the driver's own configuration dialog and its outcome. */
 UINT ShowConfigDialog(UINT device, HWND owner);
 
+/* penwindow.cpp: the hidden window other processes move the pen through. */
+void CreatePenWindow(void);
+void DestroyPenWindow(void);
+
 /* info.cpp */
 UINT InfoAnswer(UINT category, UINT index, LPVOID out, BOOL ansi);
 void ContextToAnsi(const LOGCONTEXTW *w, LOGCONTEXTA *a);

@@ -31,6 +31,44 @@ TEST_F(StandinTest, PartialVariantLacksPacketAndCsrEnableOnly)
     EXPECT_EQ(212u, wt.InfoW(0, 0, NULL));
 }
 
+/* Each variant lacks the one entry it is named after, and only that one. */
+TEST_F(StandinTest, MissingVariantsLackExactlyTheirEntry)
+{
+    static const struct {
+        const wchar_t *name;
+        int ordinal;
+    } entries[] = {{L"WTMgrDeviceConfig", 140},
+                   {L"WTMgrClose", 101},
+                   {L"WTInfoW", 1020},
+                   {L"WTGetW", 1061},
+                   {L"WTMgrCsrButtonMap", 182},
+                   {L"WTMgrContextEnum", 120},
+                   {L"WTSetW", 1062},
+                   {L"WTMgrDefContext", 122},
+                   {L"WTMgrCsrEnable", 181},
+                   {L"WTMgrOpen", 100},
+                   {L"WTClose", 22},
+                   {L"WTOpenW", 1021},
+                   {L"WTEnable", 40},
+                   {L"WTOverlap", 41},
+                   {L"WTPacket", 24}};
+    static const int all[] = {20,  21,  22,  23,  24,  40,  41,  61,   62,   100,  101,
+                              120, 121, 122, 140, 181, 182, 206, 1020, 1021, 1061, 1062};
+    for (auto &e : entries) {
+        SCOPED_TRACE(std::string(e.name, e.name + lstrlenW(e.name)));
+        DeleteFileW(JoinPath(dir, L"wintab32.dll").c_str());
+        ASSERT_TRUE(Load((std::wstring(L"missing\\") + e.name + L"\\").c_str()));
+        for (int ord : all)
+            EXPECT_EQ(ord != e.ordinal, GetProcAddress(wt.module, MAKEINTRESOURCEA(ord)) != NULL)
+                << ord;
+        EXPECT_TRUE(wt.PenEvent != NULL);
+        if (wt.InfoW) {
+            EXPECT_EQ(212u, wt.InfoW(0, 0, NULL));
+        }
+        Unload();
+    }
+}
+
 TEST_F(StandinTest, BuiltinTablet)
 {
     ASSERT_TRUE(Load());
