@@ -1,8 +1,8 @@
 /*
- * The pen from another process: the pen tool (wtpen.exe) runs as a real
- * process and moves the pen of this test program, which has the stand-in
- * loaded and takes its messages meanwhile. In a prefix of its own, so that
- * no other test's driver gets the pen.
+ * The pen from another process: the pen tool (wtpen.exe) and the virtual
+ * tablet (vtablet.exe) run as real processes and move the pen of this test
+ * program, which has the stand-in loaded and takes its messages meanwhile.
+ * In a prefix of their own, so that no other test's driver gets the pen.
  */
 #include "driver.h"
 
@@ -149,4 +149,151 @@ TEST_F(StandinTest, PenToolWithoutAProgram)
     EXPECT_EQ(2u, run.code);
     EXPECT_EQ("wtpen: no program has the stand-in driver loaded\n", run.err);
     EXPECT_EQ("", run.out);
+}
+
+/* ---- The virtual tablet ---- */
+
+static COLORREF ScreenPixel(HWND hwnd, int x, int y)
+{
+    POINT pt = {x, y};
+    ClientToScreen(hwnd, &pt);
+    HDC dc = GetDC(NULL);
+    COLORREF c = GetPixel(dc, pt.x, pt.y);
+    ReleaseDC(NULL, dc);
+    return c;
+}
+
+static INPUT MouseInput(DWORD flags, POINT screen)
+{
+    INPUT in;
+    ZeroMemory(&in, sizeof(in));
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (screen.x * 65536 + 32768) / GetSystemMetrics(SM_CXSCREEN);
+    in.mi.dy = (screen.y * 65536 + 32768) / GetSystemMetrics(SM_CYSCREEN);
+    in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    return in;
+}
+
+/* A person's mouse: to the screen point, press there, move on by (dx, dy),
+   release. */
+static void Drag(POINT at, int dx, int dy, DWORD down, DWORD up)
+{
+    POINT to = {at.x + dx, at.y + dy};
+    INPUT in[4] = {MouseInput(0, at), MouseInput(down, at), MouseInput(0, to), MouseInput(up, to)};
+    SendInput(4, in, sizeof(INPUT));
+    PumpMessages(300);
+}
+
+static void Click(HWND hwnd, int x, int y, DWORD down, DWORD up)
+{
+    POINT pt = {x, y};
+    ClientToScreen(hwnd, &pt);
+    Drag(pt, 0, 0, down, up);
+}
+
+TEST_F(StandinTest, VirtualTabletMovesThePenWithoutTakingTheFocus)
+{
+    ASSERT_TRUE(Load());
+    HMGR mgr = OpenManager();
+    /* The tracking area: the left half of the tablet. */
+    LOGCONTEXTW lc;
+    HCTX sys = SystemContext(mgr);
+    ASSERT_TRUE(wt.GetW(sys, &lc));
+    lc.lcInExtX = 6000;
+    ASSERT_TRUE(wt.SetW(sys, &lc));
+    HCTX ctx = OpenDigitizing(0x1E0, 0);
+    ASSERT_TRUE(ctx);
+
+    /* The window a person works in, with the focus in its edit field. */
+    HWND main = CreateWindowW(L"STATIC", L"Focus keeper", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20,
+                              300, 200, NULL, NULL, NULL, NULL);
+    HWND edit = CreateWindowW(L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24,
+                              main, NULL, NULL, NULL);
+    windows.push_back(main);
+    SetForegroundWindow(main);
+    SetFocus(edit);
+    PumpMessages(200);
+    ASSERT_EQ(main, GetForegroundWindow());
+    ASSERT_EQ(edit, GetFocus());
+
+    struct Ender {
+        HANDLE process;
+        ~Ender()
+        {
+            /* It keeps this program's output open under Wine: never leave it. */
+            if (process && WaitForSingleObject(process, 3000) != WAIT_OBJECT_0)
+                TerminateProcess(process, 1);
+            if (process)
+                CloseHandle(process);
+        }
+    } tablet = {StartTool(dir, L"vtablet.exe", L"", "")};
+    ASSERT_TRUE(tablet.process);
+    HWND vt = WaitForWindow(GetProcessId(tablet.process), L"QuoraxVirtualTablet", NULL, 10000);
+    ASSERT_TRUE(vt);
+    /* It asks this process for the tablet and the area, and shows them. */
+    RECT client = ClientRectOf(vt);
+    int w = client.right, surface = w - 16;
+    EXPECT_TRUE(PumpUntil(
+        [&] { return ScreenPixel(vt, 8 + surface / 4, 8 + surface / 2) == RGB(96, 128, 176); },
+        5000));
+    LONG ex = GetWindowLongW(vt, GWL_EXSTYLE);
+    EXPECT_TRUE(ex & WS_EX_NOACTIVATE);
+    EXPECT_TRUE(ex & WS_EX_TOPMOST);
+    EXPECT_EQ(main, GetForegroundWindow()); /* appearing took nothing */
+
+    /* The surface, to scale: a square tablet; the area over its left half. */
+    EXPECT_LT(std::abs(client.bottom - w - 2 * (GetSystemMetrics(SM_CYMENU) + 2)), 4);
+    EXPECT_EQ(RGB(96, 128, 176), ScreenPixel(vt, 8 + surface / 4, 8 + surface / 2));
+    EXPECT_EQ(RGB(60, 60, 64), ScreenPixel(vt, 8 + surface * 3 / 4, 8 + surface / 2));
+
+    Click(vt, 8 + surface / 4, 8 + surface / 4, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    Click(vt, 8 + surface * 3 / 4, 8 + surface * 3 / 4, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+    /* The second tab chooses the puck. */
+    Click(vt, w * 3 / 4, client.bottom - 6, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    Click(vt, 8 + surface / 2, 8 + surface / 2, MOUSEEVENTF_MIDDLEDOWN, MOUSEEVENTF_MIDDLEUP);
+
+    /* Its caption moves it. */
+    RECT before, after;
+    GetWindowRect(vt, &before);
+    POINT caption = {(before.left + before.right) / 2,
+                     before.top + GetSystemMetrics(SM_CYSMCAPTION) / 2};
+    Drag(caption, -40, 30, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    GetWindowRect(vt, &after);
+    EXPECT_EQ(before.left - 40, after.left);
+    EXPECT_EQ(before.top + 30, after.top);
+
+    EXPECT_EQ(main, GetForegroundWindow());
+    EXPECT_EQ(main, GetActiveWindow());
+    EXPECT_EQ(edit, GetFocus());
+
+    /* Every press and release reaches this process's context. */
+    std::vector<PointPacket> p, presses;
+    PumpUntil(
+        [&] {
+            PointPacket got[64];
+            int n = wt.PacketsGet(ctx, 64, got);
+            for (int i = 0; i < n; i++) {
+                if (got[i].buttons && (p.empty() || p.back().buttons != got[i].buttons))
+                    presses.push_back(got[i]);
+                p.push_back(got[i]);
+            }
+            return presses.size() >= 3 && p.back().buttons == 0;
+        },
+        5000);
+    ASSERT_EQ(3u, presses.size());
+    struct {
+        DWORD buttons;
+        UINT cursor;
+        LONG x, y; /* the context counts y from the top */
+    } expected[] = {{1, 0, 3000, 3000}, {2, 0, 9000, 9000}, {4, 1, 6000, 6000}};
+    for (int i = 0; i < 3; i++) {
+        EXPECT_EQ(expected[i].buttons, presses[i].buttons) << i;
+        EXPECT_EQ(expected[i].cursor, presses[i].cursor) << i;
+        EXPECT_NEAR(expected[i].x, presses[i].x, 100) << i;
+        EXPECT_NEAR(expected[i].y, presses[i].y, 100) << i;
+    }
+    EXPECT_EQ(0u, p.back().buttons);
+
+    PostMessageW(vt, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(tablet.process, 5000));
 }
