@@ -6,12 +6,10 @@
 
 #include <algorithm>
 
-static std::string Utf8(const std::wstring &w)
+/* The tests' texts are ASCII. */
+static std::string Narrow(const std::wstring &w)
 {
-    std::string s;
-    for (wchar_t c : w)
-        s += (char)c; /* the tests' texts are ASCII */
-    return s;
+    return std::string(w.begin(), w.end());
 }
 
 /* A text of n characters that shows where it was cut. */
@@ -39,7 +37,7 @@ TEST_F(StandinTest, EscapesAndLongNamesAreAnsweredWhole)
         many.push_back(LongText((wchar_t)(L'A' + i % 26), 5000 + i));
     std::string manyText;
     for (auto &n : many)
-        manyText += (manyText.empty() ? "" : ", ") + Utf8(n);
+        manyText += (manyText.empty() ? "" : ", ") + Narrow(n);
 
     struct {
         std::string ini;
@@ -54,8 +52,8 @@ TEST_F(StandinTest, EscapesAndLongNamesAreAnsweredWhole)
         {"[Cursor1]\nName=Puck\\r\n", WTI_CURSORS + 1, CSR_NAME, L"Puck\r"},
         {"[Cursor0]\nButtonNames= Tip\\, pressed ,\\tBarrel\\n, \\\\\n", WTI_CURSORS, CSR_BTNNAMES,
          NameList({L"Tip, pressed", L"\tBarrel\n", L"\\"})},
-        {"[Device0]\nName=" + Utf8(device) + "\n", WTI_DEVICES, DVC_NAME, device},
-        {"[Cursor0]\nName=" + Utf8(cursor) + "\n", WTI_CURSORS, CSR_NAME, cursor},
+        {"[Device0]\nName=" + Narrow(device) + "\n", WTI_DEVICES, DVC_NAME, device},
+        {"[Cursor0]\nName=" + Narrow(cursor) + "\n", WTI_CURSORS, CSR_NAME, cursor},
         {"[Cursor1]\nButtons=32\nButtonNames=" + manyText + "\n", WTI_CURSORS + 1, CSR_BTNNAMES,
          NameList(many)},
     };
@@ -77,106 +75,96 @@ TEST_F(StandinTest, EscapesAndLongNamesAreAnsweredWhole)
     }
 }
 
-/* What a tablet can report that a driver must still answer sanely: every
-   item sized right, and the pen mapped without dividing by zero. */
+/* What a tablet can report that a driver must still answer sanely: the
+   item that says it, every item sized right, and the pen mapped without
+   dividing by zero. */
 TEST_F(StandinTest, OddTabletsAreAnsweredAndTakeThePen)
 {
-    struct Case {
+    static const DWORD kNeg2000 = (DWORD)-2000;
+    struct {
         const char *what;
         std::string ini;
-        UINT cursor;   /* the pen's cursor */
-        bool penTaken; /* whether a context takes it */
-        void (*check)(StandinTest *, Wintab &);
-    };
-    static const Case cases[] = {
-        {"zero extents", "[Device0]\nX=0, 0, 1, 1000\nY=500, 500, 1, 1000\n", 0, true,
-         [](StandinTest *, Wintab &wt) {
-             AXIS y = {};
-             EXPECT_EQ(sizeof(AXIS), wt.InfoW(WTI_DEVICES, DVC_Y, &y));
-             EXPECT_EQ(500, y.axMin);
-             EXPECT_EQ(500, y.axMax);
-         }},
-        {"negative extents", "[Device0]\nX=1000, -1000, 1, 1000\nY=0, -5, 1, 1000\n", 0, true,
-         [](StandinTest *, Wintab &wt) {
-             LOGCONTEXTW lc;
-             wt.InfoW(WTI_DEFSYSCTX, 0, &lc);
-             EXPECT_EQ(-2000, lc.lcInExtX);
-         }},
-        {"zero resolution", "[Device0]\nX=0, 11999, 1, 0\nY=0, 11999, 1, 0\n", 0, true,
-         [](StandinTest *, Wintab &wt) {
-             AXIS x = {};
-             EXPECT_EQ(sizeof(AXIS), wt.InfoW(WTI_DEVICES, DVC_X, &x));
-             EXPECT_EQ(0u, x.axResolution);
-         }},
-        {"centimetres", "[Device0]\nX=0, 29999, 2, 1000\nY=0, 19999, 2, 393.7\n", 0, true,
-         [](StandinTest *, Wintab &wt) {
-             AXIS y = {};
-             wt.InfoW(WTI_DEVICES, DVC_Y, &y);
-             EXPECT_EQ((UINT)TU_CENTIMETERS, y.axUnits);
-             EXPECT_EQ(0x189B333u, y.axResolution);
-         }},
-        {"no cursor types", "[Device0]\nCursorTypes=0\n", 0, false,
-         [](StandinTest *, Wintab &wt) {
-             UINT n = 9;
-             wt.InfoW(WTI_DEVICES, DVC_NCSRTYPES, &n);
-             EXPECT_EQ(0u, n);
-         }},
-        {"no active cursor", "[Cursor0]\nActive=0\n", 1, true,
-         [](StandinTest *, Wintab &wt) {
-             for (UINT c = 0; c < 2; c++) {
-                 BOOL active = 9;
-                 wt.InfoW(WTI_CURSORS + c, CSR_ACTIVE, &active);
-                 EXPECT_FALSE(active) << c;
-             }
-         }},
-        {"no buttons", "[Cursor0]\nButtons=0\nButtonNames=\nButtonMap=\nSysButtonMap=\n", 0, true,
-         [](StandinTest *t, Wintab &wt) {
-             BYTE n = 9;
-             wt.InfoW(WTI_CURSORS, CSR_BUTTONS, &n);
-             EXPECT_EQ(0, n);
-             EXPECT_EQ(std::vector<BYTE>(32, 0), t->InfoBytes(WTI_CURSORS, CSR_SYSBTNMAP));
-         }},
+        UINT category, index;
+        std::vector<DWORD> expected; /* the answer's first values (a BYTE answer: one) */
+        UINT cursor;                 /* the pen's */
+        bool penTaken;               /* whether a context takes it */
+    } cases[] = {
+        {"zero extents",
+         "[Device0]\nX=0, 0, 1, 1000\nY=500, 500, 1, 1000\n",
+         WTI_DEVICES,
+         DVC_Y,
+         {500, 500, 1},
+         0,
+         true},
+        {"negative extents",
+         "[Device0]\nX=1000, -1000, 1, 1000\nY=0, -5, 1, 1000\n",
+         WTI_DEFSYSCTX,
+         CTX_INEXTX,
+         {kNeg2000},
+         0,
+         true},
+        {"zero resolution",
+         "[Device0]\nX=0, 11999, 1, 0\n",
+         WTI_DEVICES,
+         DVC_X,
+         {0, 11999, 1, 0},
+         0,
+         true},
+        {"centimetres",
+         "[Device0]\nY=0, 19999, 2, 393.7\n",
+         WTI_DEVICES,
+         DVC_Y,
+         {0, 19999, 2, 0x189B333},
+         0,
+         true},
+        {"no cursor types",
+         "[Device0]\nCursorTypes=0\n",
+         WTI_DEVICES,
+         DVC_NCSRTYPES,
+         {0},
+         0,
+         false},
+        {"no active cursor", "[Cursor0]\nActive=0\n", WTI_CURSORS, CSR_ACTIVE, {0}, 1, true},
+        {"no buttons",
+         "[Cursor0]\nButtons=0\nButtonNames=\nSysButtonMap=\n",
+         WTI_CURSORS,
+         CSR_BUTTONS,
+         {0},
+         0,
+         true},
         {"32 buttons",
-         "[Cursor0]\nButtons=32\nButtonBits=32\nButtonMap=0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,"
-         "16,17,18,19,20,21,22,23,24,25,26,27,28,29,30,31\nSysButtonMap=1,1,1,1,1,1,1,1,1,1,1,1,1,"
-         "1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,0x24\n",
-         0, true,
-         [](StandinTest *t, Wintab &wt) {
-             BYTE n = 9;
-             wt.InfoW(WTI_CURSORS, CSR_BUTTONS, &n);
-             EXPECT_EQ(32, n);
-             EXPECT_EQ(31, t->InfoBytes(WTI_CURSORS, CSR_BUTTONMAP)[31]);
-             EXPECT_EQ(0x24, t->InfoBytes(WTI_CURSORS, CSR_SYSBTNMAP)[31]);
-         }},
-        {"40 cursor types", "[Interface]\nCursors=40\n[Cursor39]\nName=Fortieth\nActive=1\n", 39,
-         true,
-         [](StandinTest *t, Wintab &wt) {
-             UINT n = 0;
-             wt.InfoW(WTI_DEVICES, DVC_NCSRTYPES, &n);
-             EXPECT_EQ(40u, n);
-             EXPECT_EQ(L"Fortieth", t->InfoString(WTI_CURSORS + 39, CSR_NAME));
-             EXPECT_EQ(L"Stylus", t->InfoString(WTI_CURSORS + 38, CSR_NAME));
-         }},
-        {"more cursors than the table", "[Interface]\nCursors=90\n", 63, true,
-         [](StandinTest *, Wintab &wt) {
-             UINT n = 0;
-             wt.InfoW(WTI_INTERFACE, IFC_NCURSORS, &n);
-             EXPECT_EQ(64u, n);
-             EXPECT_EQ(0u, wt.InfoW(WTI_CURSORS + 64, CSR_NAME, NULL));
-         }},
-        {"no devices", "[Interface]\nDevices=0\n", 0, false,
-         [](StandinTest *t, Wintab &wt) {
-             UINT n = 9;
-             wt.InfoW(WTI_INTERFACE, IFC_NDEVICES, &n);
-             EXPECT_EQ(0u, n);
-             EXPECT_TRUE(t->Contexts(t->OpenManager()).empty());
-         }},
+         "[Cursor0]\nButtons=32\nSysButtonMap=1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,1,"
+         "1,1,1,1,1,1,1,1,1,1,1,0x24\n",
+         WTI_CURSORS,
+         CSR_SYSBTNMAP,
+         {0x01010101, 0x01010101, 0x01010101, 0x01010101, 0x01010101, 0x01010101, 0x01010101,
+          0x24010101},
+         0,
+         true},
+        {"40 cursor types",
+         "[Interface]\nCursors=40\n",
+         WTI_DEVICES,
+         DVC_NCSRTYPES,
+         {40},
+         39,
+         true},
+        {"more cursors than the table",
+         "[Interface]\nCursors=90\n",
+         WTI_INTERFACE,
+         IFC_NCURSORS,
+         {64},
+         63,
+         true},
+        {"no devices", "[Interface]\nDevices=0\n", WTI_INTERFACE, IFC_NDEVICES, {0}, 0, false},
     };
-    for (const Case &c : cases) {
+    for (auto &c : cases) {
         SCOPED_TRACE(c.what);
         UseTablet(c.ini);
         ASSERT_TRUE(Load());
-        c.check(this, wt);
+        std::vector<BYTE> got = InfoBytes(c.category, c.index);
+        ASSERT_FALSE(got.empty());
+        EXPECT_EQ(0, memcmp(got.data(), c.expected.data(),
+                            std::min(got.size(), c.expected.size() * sizeof(DWORD))));
         CheckEveryAnswer({WTI_INTERFACE, WTI_STATUS, WTI_DEFCONTEXT, WTI_DEFSYSCTX, WTI_DEVICES,
                           WTI_CURSORS, WTI_CURSORS + 39, WTI_DDCTXS, WTI_DSCTXS});
 
@@ -190,21 +178,17 @@ TEST_F(StandinTest, OddTabletsAreAnsweredAndTakeThePen)
             lc.lcPktData = PK_CURSOR | PK_BUTTONS | PK_X | PK_Y;
             HCTX ctx = wt.OpenW(Window(), &lc, TRUE);
             ASSERT_TRUE(ctx);
-            struct {
-                UINT cursor;
-                DWORD buttons;
-                LONG x, y;
-            } p[4] = {};
             for (LONG v : edges)
                 wt.PenEvent(c.cursor, 0xFFFFFFFF, v, v);
+            PointPacket p[4] = {};
             int n = wt.PacketsGet(ctx, 4, p);
             EXPECT_EQ(c.penTaken ? 4 : 0, n);
+            /* Within the output area, whichever way round it is. */
+            LONG lo = std::min(lc.lcOutOrgX, lc.lcOutOrgX + lc.lcOutExtX);
+            LONG hi = std::max(lc.lcOutOrgX, lc.lcOutOrgX + lc.lcOutExtX);
             for (int i = 0; i < n; i++) {
                 EXPECT_EQ(c.cursor, p[i].cursor);
                 EXPECT_EQ(0xFFFFFFFFu, p[i].buttons);
-                /* Within the output area, whichever way round it is. */
-                LONG lo = std::min(lc.lcOutOrgX, lc.lcOutOrgX + lc.lcOutExtX);
-                LONG hi = std::max(lc.lcOutOrgX, lc.lcOutOrgX + lc.lcOutExtX);
                 EXPECT_TRUE(p[i].x >= lo && p[i].x <= hi) << p[i].x;
             }
         }

@@ -16,6 +16,13 @@
 
 typedef UINT(WINAPI *PenEventProc)(UINT cursor, DWORD buttons, LONG x, LONG y);
 
+/* The panel's pointing packet: PK_CURSOR | PK_BUTTONS | PK_X | PK_Y. */
+struct PointPacket {
+    UINT cursor;
+    DWORD buttons;
+    LONG x, y;
+};
+
 struct Wintab {
     HMODULE module = NULL;
     decltype(&WTInfoW) InfoW;

@@ -3,13 +3,6 @@
  */
 #include "driver.h"
 
-/* The panel's pointing packet: PK_CURSOR | PK_BUTTONS | PK_X | PK_Y. */
-struct PointPacket {
-    UINT cursor;
-    DWORD buttons;
-    LONG x, y;
-};
-
 /* Every field up to PK_Y but the time, as a program declares it: 36 bytes of
    fields, padded to 40 on x86_64. */
 struct FullPacket {

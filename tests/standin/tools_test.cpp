@@ -6,12 +6,6 @@
  */
 #include "driver.h"
 
-struct PointPacket {
-    UINT cursor;
-    DWORD buttons;
-    LONG x, y;
-};
-
 struct ToolRun {
     DWORD code = (DWORD)-1;
     std::string out, err;
