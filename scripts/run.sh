@@ -36,6 +36,7 @@ start_tablet() {
 if [ -n "${DISPLAY:-}" ]; then
   export WINEPREFIX="$PWD/$state/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml=;wintab32=n,b"
   [ -d "$WINEPREFIX" ] || /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+  tests/harness/wine-env "$state" fonts
   desktop=(/usr/lib/wine/wine64 explorer /desktop=padcfg,800x600)
   if [ $tablet = no ]; then
     exec "${desktop[@]}" "$bin/padcfg.exe"
