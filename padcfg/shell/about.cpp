@@ -5,6 +5,70 @@
  */
 #include "padcfg.h"
 
+#define TEMPLATE_LEN 80
+#define DEVICE_NAME_LEN 200
+/* The template with one "%s" replaced by at most the whole device name. */
+#define DRIVER_LINE_LEN (TEMPLATE_LEN + DEVICE_NAME_LEN)
+
 /* Logs the user off after the restart prompt; one place, so that tests can
    put a recorder here and no test can end the session. */
 BOOL(WINAPI *g_exitWindowsEx)(UINT flags, DWORD reserved) = ExitWindowsEx;
+
+static const WCHAR s_separators[] = L" \t\r\n,;";
+
+/* The driver names its version after the word "Version" or "version": the
+   word's own token is passed over and the next one taken, cut off in place.
+   Returns null when the name carries no version. */
+static WCHAR *FindVersionToken(WCHAR *name)
+{
+    /* Without its first letter the word matches in either case. */
+    WCHAR *word = wcsstr(name, L"ersion");
+    if (!word)
+        return NULL;
+
+    WCHAR *token = word + wcscspn(word, s_separators);
+    token += wcsspn(token, s_separators);
+    if (!*token)
+        return NULL;
+    token[wcscspn(token, s_separators)] = 0;
+    return token;
+}
+
+static void ShowDriverVersion(HWND hDlg)
+{
+    WCHAR format[TEMPLATE_LEN];
+    WCHAR name[DEVICE_NAME_LEN];
+    WCHAR line[DRIVER_LINE_LEN];
+
+    if (!GetDlgItemTextW(hDlg, IDC_ABOUT_DRIVER, format, TEMPLATE_LEN))
+        return;
+    WTInfoText(WTI_DEVICES + GetTabletDevice(), DVC_NAME, name, DEVICE_NAME_LEN);
+
+    const WCHAR *version = FindVersionToken(name);
+    if (!version) {
+        if (LoadStringW(g_hInst, IDS_UNKNOWN, name, DEVICE_NAME_LEN) <= 0)
+            name[0] = 0;
+        version = name;
+    }
+    wsprintfW(line, format, version);
+    SetDlgItemTextW(hDlg, IDC_ABOUT_DRIVER, line);
+}
+
+INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    (void)lParam;
+    switch (msg) {
+    case WM_INITDIALOG:
+        ShowDriverVersion(hDlg);
+        return FALSE;
+
+    case WM_COMMAND:
+        /* OK, Enter or Escape; the icon shares OK's id but sends nothing. */
+        if (wParam == IDOK || wParam == IDCANCEL) {
+            EndDialog(hDlg, 1);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}

@@ -165,7 +165,7 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
         DestroyWindow(hwnd);
         break;
     case IDM_ABOUT:
-        /* The About box joins the menu with its dialog. */
+        DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(IDD_ABOUT), hwnd, AboutDlgProc, 0);
         break;
     default:
         if (id >= IDM_HELP_FIRST && id <= IDM_HELP_LAST)
