@@ -72,3 +72,30 @@ INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     return FALSE;
 }
+
+/* The driver's change takes effect only in a new session. */
+static void OfferLogOff(HWND owner)
+{
+    int answer = MessageBoxW(owner,
+                             L"Your tablet driver settings have changed. You will need to exit and "
+                             L"restart windows for the change to take effect. Choose OK to restart "
+                             L"Windows NOW.",
+                             L"Tablet Driver Settings Change", MB_OKCANCEL | MB_ICONEXCLAMATION);
+    if (answer == IDOK)
+        g_exitWindowsEx(EWX_LOGOFF, 0xFFFFFFFF); /* a refusal leaves the panel running */
+}
+
+LRESULT DeviceConfigHook(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    (void)msg;
+    (void)wParam;
+    (void)lParam;
+
+    /* Without a window the driver only says whether it has a dialog of its own. */
+    if (WTMgrDeviceConfig(g_hMgr, GetTabletDevice(), NULL) == WTDC_NONE)
+        return 0;
+
+    if (WTMgrDeviceConfig(g_hMgr, GetTabletDevice(), hwnd) == WTDC_RESTART)
+        OfferLogOff(hwnd);
+    return 1;
+}

@@ -71,3 +71,91 @@ TEST(About, ShowsTheVersionTokenOfTheDeviceName)
         StopPanel();
     }
 }
+
+/* The manager calls asking for the driver's own configuration dialog. */
+static std::vector<std::string> ConfigCalls()
+{
+    std::vector<std::string> calls;
+    for (const std::string &line : CallLog())
+        if (line.compare(0, 18, "WTMgrDeviceConfig(") == 0)
+            calls.push_back(line.substr(line.find(", ") + 2));
+    return calls;
+}
+
+static std::string Hex(HWND hwnd)
+{
+    char text[32];
+    snprintf(text, sizeof(text), "0x%llX", (unsigned long long)(ULONG_PTR)hwnd);
+    return text;
+}
+
+TEST(TransducerHook, FeaturesOpensOnlyWhenTheDriverHasNoDialogOfItsOwn)
+{
+    const struct {
+        const char *device;
+        const char *outcome; /* what the second call reports; null: no second call */
+    } cases[] = {
+        {"ConfigDialog=0", NULL},
+        {"ConfigDialog=1\r\nConfigResult=1", "1"},
+        {"ConfigDialog=1\r\nConfigResult=2", "2"},
+        {"ConfigDialog=1\r\nConfigResult=0", "0"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.device);
+        HWND main = StartOn(c.device);
+        ASSERT_NE((HWND)NULL, main);
+        if (!c.outcome) {
+            EXPECT_TRUE(DriveDialog(
+                L"Features", [] { Command(IDM_TRANSDUCER); },
+                [](HWND dlg) { Click(dlg, IDCANCEL); }));
+            EXPECT_EQ(std::vector<std::string>{"0, 0x0) = 0"}, ConfigCalls());
+        } else {
+            BoxWatch watch;
+            StartBoxWatch(watch);
+            Command(IDM_TRANSDUCER);
+            EXPECT_EQ(0u, StopBoxWatch(watch).size()) << "a dialog showed";
+            std::vector<std::string> expected = {"0, 0x0) = 1",
+                                                 "0, " + Hex(main) + ") = " + c.outcome};
+            EXPECT_EQ(expected, ConfigCalls());
+        }
+        EXPECT_TRUE(g_logOffs.empty());
+        StopPanel();
+    }
+}
+
+static bool ShowsExclamationIcon(HWND box)
+{
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+        if ((GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return (HICON)SendMessageW(c, STM_GETICON, 0, 0) == LoadIconW(NULL, IDI_EXCLAMATION);
+    return false;
+}
+
+TEST(TransducerHook, ARestartOutcomeOffersToLogOffAndOnlyOkDoes)
+{
+    for (int answer : {IDCANCEL, IDOK}) {
+        SCOPED_TRACE(answer);
+        HWND main = StartOn("ConfigDialog=1\r\nConfigResult=3");
+        ASSERT_NE((HWND)NULL, main);
+        EXPECT_TRUE(DriveDialog(
+            kRestart, [] { Command(IDM_TRANSDUCER); },
+            [&](HWND box) {
+                MessageBoxView v = ReadMessageBox(box);
+                EXPECT_EQ(L"Your tablet driver settings have changed. You will need to exit and "
+                          L"restart windows for the change to take effect. Choose OK to restart "
+                          L"Windows NOW.",
+                          v.text);
+                EXPECT_EQ((std::vector<std::wstring>{L"OK", L"Cancel"}), v.buttons);
+                EXPECT_TRUE(ShowsExclamationIcon(box));
+                EXPECT_EQ(main, GetWindow(box, GW_OWNER));
+                EXPECT_TRUE(g_logOffs.empty());
+                Click(box, answer);
+            }));
+        if (answer == IDOK)
+            EXPECT_EQ((std::vector<std::pair<UINT, DWORD>>{{EWX_LOGOFF, 0xFFFFFFFF}}), g_logOffs);
+        else
+            EXPECT_TRUE(g_logOffs.empty());
+        EXPECT_TRUE(IsWindow(main)); /* a log-off that does not happen leaves the panel running */
+        StopPanel();
+    }
+}
