@@ -1,7 +1,7 @@
 /*
  * The Features dialog, opened by the Transducer command on a driver without a
  * configuration dialog of its own: the cursor types a person sees, the one
- * chosen, and what the driver holds after OK or Cancel.
+ * chosen, and what the driver is told on OK or Cancel.
  */
 #include "panel.h"
 
@@ -11,157 +11,133 @@
 
 #include <cstdio>
 
-typedef std::vector<std::pair<int, int>> EnableCallList; /* (cursor, enable) */
-
-struct FeaturesCase {
-    const char *what;
-    std::string ini; /* besides the stand-in's stylus (cursor 0) and puck (cursor 1) */
-    std::vector<std::wstring> entries;
-    std::wstring chosen; /* preselected */
-    int choose;          /* the entry the person picks, -1 none */
-    int button;
-    EnableCallList calls;
-    std::vector<int> activeAfter; /* CSR_ACTIVE of cursors 0 and 1 */
-};
-
-static std::string Active(int stylus, int puck)
+/* The tablet: the stand-in's stylus (cursor 0) and puck (cursor 1), with
+   whether each is active, and more description lines. */
+static std::string Tablet(int stylus, int puck, const std::string &more = "")
 {
     return "[Cursor0]\r\nActive=" + std::to_string(stylus) +
-           "\r\n[Cursor1]\r\nActive=" + std::to_string(puck) + "\r\n";
+           "\r\n[Cursor1]\r\nActive=" + std::to_string(puck) + "\r\n" + more;
 }
 
-static EnableCallList EnableCalls()
+/* An answer the stand-in, which keeps its description consistent, never
+   gives: a number, or a failure when value is -1. */
+struct Misreport {
+    UINT category, index;
+    long long value;
+};
+static std::vector<Misreport> s_misreports;
+static FARPROC s_standinInfo;
+
+static UINT WINAPI MisreportingInfo(UINT category, UINT index, LPVOID out)
 {
-    EnableCallList calls;
+    for (const Misreport &m : s_misreports) {
+        if (m.category != category || m.index != index)
+            continue;
+        if (m.value < 0)
+            return 0;
+        if (out)
+            *(UINT *)out = (UINT)m.value;
+        return sizeof(UINT);
+    }
+    return ((UINT(WINAPI *)(UINT, UINT, LPVOID))(void (*)(void))s_standinInfo)(category, index,
+                                                                               out);
+}
+
+/* Puts the misreports between the panel and the stand-in until it unloads. */
+static void InstallMisreports(const std::vector<Misreport> &misreports)
+{
+    s_misreports = misreports;
+    for (int i = 0; i < g_wintabEntryCount && !misreports.empty(); i++) {
+        WintabEntry &e = g_wintabEntries[i];
+        if (lstrcmpA(e.name, "WTInfoW") == 0 && e.address) {
+            s_standinInfo = e.address;
+            e.address = (FARPROC)(void (*)(void))MisreportingInfo;
+        }
+    }
+}
+
+struct FeaturesCase {
+    std::string tablet;
+    std::wstring list;   /* the entries as seen, "|" between them, the chosen one in [] */
+    int choose;          /* the entry the person picks, -1 none */
+    int button;          /* then presses */
+    std::string enables; /* what the driver is told: "1- 0+" disables cursor 1, enables 0 */
+    std::vector<Misreport> misreports = {};
+};
+
+static std::wstring ListAsSeen(HWND dlg)
+{
+    std::vector<std::wstring> entries = ListEntries(dlg, IDC_FEAT_CURSORS);
+    LRESULT chosen = SendDlgItemMessageW(dlg, IDC_FEAT_CURSORS, CB_GETCURSEL, 0, 0);
+    std::wstring seen;
+    for (size_t i = 0; i < entries.size(); i++) {
+        seen += i ? L"|" : L"";
+        seen += (LRESULT)i == chosen ? L"[" + entries[i] + L"]" : entries[i];
+    }
+    return seen;
+}
+
+static std::string EnableCalls()
+{
+    std::string calls;
     for (const std::string &line : CallLog()) {
         int cursor, enable;
         if (sscanf(line.c_str(), "WTMgrCsrEnable(%*[^,], %d, %d)", &cursor, &enable) == 2)
-            calls.push_back({cursor, enable});
+            calls += (calls.empty() ? "" : " ") + std::to_string(cursor) + (enable ? "+" : "-");
     }
     return calls;
 }
 
-/* What the driver holds, read afresh from its description. */
-static std::vector<int> ActiveCursors()
-{
-    std::vector<int> active;
-    for (UINT c = 0; c < 2; c++) {
-        BOOL on = -1;
-        WTInfoCopy(WTI_CURSORS + c, CSR_ACTIVE, &on, sizeof(on));
-        active.push_back(on);
-    }
-    EXPECT_TRUE(StandinLoaded());
-    UnloadWintab();
-    return active;
-}
-
 static void RunFeatures(const FeaturesCase &c)
 {
-    SCOPED_TRACE(c.what);
+    SCOPED_TRACE(c.tablet);
     ResetPanelState();
     UseDriver(DRIVER_STANDIN);
-    UseTablet(c.ini);
+    UseTablet(c.tablet);
     StartCallLog();
     ASSERT_NE((HWND)NULL, StartPanel());
+    InstallMisreports(c.misreports);
 
-    std::vector<std::wstring> entries;
-    std::wstring chosen;
+    std::wstring list;
     EXPECT_TRUE(DriveDialog(
         L"Features", [] { SendMessageW(MainWindow(), WM_COMMAND, IDM_TRANSDUCER, 0); },
         [&](HWND dlg) {
-            entries = ListEntries(dlg, IDC_FEAT_CURSORS);
-            chosen = ChosenText(dlg, IDC_FEAT_CURSORS);
+            list = ListAsSeen(dlg);
             if (c.choose >= 0)
                 Choose(dlg, IDC_FEAT_CURSORS, c.choose);
             Click(dlg, c.button);
         }));
     StopPanel();
 
-    EXPECT_EQ(c.entries, entries);
-    EXPECT_EQ(c.chosen, chosen);
-    EXPECT_EQ(c.calls, EnableCalls());
-    EXPECT_EQ(c.activeAfter, ActiveCursors());
+    EXPECT_EQ(c.list, list);
+    EXPECT_EQ(c.enables, EnableCalls());
 }
 
-static const std::vector<std::wstring> kBoth = {L"Stylus", L"Puck"};
-
-TEST(Features, ThePersonChoosesTheCursorTypeInUse)
+TEST(Features, TheCursorTypeInUseIsChosenAmongThoseTheDriverHas)
 {
+    const std::wstring tilde(78, L'~'); /* LongStrings pads names; the buffer keeps 78 */
     const FeaturesCase cases[] = {
-        {"puck active, pen chosen",
-         Active(0, 1),
-         kBoth,
-         L"Puck",
-         0,
-         IDOK,
-         {{1, 0}, {0, 1}},
-         {1, 0}},
-        {"none active", Active(0, 0), kBoth, L"Stylus", -1, IDOK, {{0, 1}}, {1, 0}},
-        {"two active: the later one counts",
-         Active(1, 1),
-         kBoth,
-         L"Puck",
-         0,
-         IDOK,
-         {{1, 0}, {0, 1}},
-         {1, 0}},
-        {"kept: off and on again",
-         Active(1, 0),
-         kBoth,
-         L"Stylus",
-         -1,
-         IDOK,
-         {{0, 0}, {0, 1}},
-         {1, 0}},
-        {"Cancel", Active(0, 1), kBoth, L"Puck", 0, IDCANCEL, {}, {0, 1}},
-    };
-    for (const FeaturesCase &c : cases)
-        RunFeatures(c);
-}
-
-TEST(Features, ListsOnlyCursorsTheDriverHas)
-{
-    const FeaturesCase cases[] = {
-        {"numbered from the device's first",
-         Active(0, 0) + "[Device0]\r\nFirstCursor=1\r\nCursorTypes=1",
-         {L"Puck"},
-         L"Puck",
-         -1,
-         IDOK,
-         {{1, 1}},
-         {0, 1}},
-        {"more types than a 16-bit count",
-         Active(0, 1) + "[Device0]\r\nCursorTypes=70000",
-         kBoth,
-         L"Puck",
-         -1,
-         IDOK,
-         {{1, 0}, {1, 1}},
-         {0, 1}},
-        {"first cursor past every cursor",
-         Active(0, 1) + "[Device0]\r\nFirstCursor=150",
-         {},
+        {Tablet(0, 1), L"Stylus|[Puck]", 0, IDOK, "1- 0+"},
+        {Tablet(0, 0), L"[Stylus]|Puck", -1, IDOK, "0+"},
+        {Tablet(1, 1), L"Stylus|[Puck]", 0, IDOK, "1- 0+"},  /* the later one counts */
+        {Tablet(1, 0), L"[Stylus]|Puck", -1, IDOK, "0- 0+"}, /* kept: off and on again */
+        {Tablet(0, 1), L"Stylus|[Puck]", 0, IDCANCEL, ""},
+        {Tablet(0, 0, "[Device0]\r\nFirstCursor=1\r\nCursorTypes=1"), L"[Puck]", -1, IDOK, "1+"},
+        {Tablet(0, 1, "[Device0]\r\nCursorTypes=0"), L"", -1, IDOK, ""},
+        /* Types past a 16-bit count, cursor numbers past the driver's cursors or past
+           any cursor category, a name that cannot be read. */
+        {Tablet(0, 1), L"Stylus|[Puck]", -1, IDOK, "1- 1+", {{WTI_DEVICES, DVC_NCSRTYPES, 70000}}},
+        {Tablet(0, 1), L"", -1, IDOK, "", {{WTI_DEVICES, DVC_FIRSTCSR, 50}}},
+        {Tablet(0, 1),
          L"",
          -1,
          IDOK,
-         {},
-         {0, 1}},
-        {"empty name",
-         "[Cursor0]\r\nName=\r\nActive=0\r\n[Cursor1]\r\nActive=1",
-         {L"unknown", L"Puck"},
-         L"Puck",
-         0,
-         IDOK,
-         {{1, 0}, {0, 1}},
-         {1, 0}},
-        {"names cut to the buffer",
-         Active(0, 1) + "[Interface]\r\nLongStrings=1",
-         {L"Stylus" + std::wstring(72, L'~'), L"Puck" + std::wstring(74, L'~')},
-         L"Puck" + std::wstring(74, L'~'),
-         -1,
-         IDCANCEL,
-         {},
-         {0, 1}},
+         "",
+         {{WTI_DEVICES, DVC_FIRSTCSR, 150}, {WTI_INTERFACE, IFC_NCURSORS, -1}}},
+        {Tablet(0, 1), L"Stylus|[unknown]", -1, IDOK, "1- 1+", {{WTI_CURSORS + 1, CSR_NAME, -1}}},
+        {"[Cursor0]\r\nName=\r\n[Cursor1]\r\nActive=1", L"unknown|[Puck]", 0, IDOK, "1- 0+"},
+        {Tablet(0, 1, "[Interface]\r\nLongStrings=1"),
+         L"Stylus" + tilde.substr(6) + L"|[Puck" + tilde.substr(4) + L"]", -1, IDCANCEL, ""},
     };
     for (const FeaturesCase &c : cases)
         RunFeatures(c);
