@@ -11,6 +11,8 @@
 
 static const wchar_t kAbout[] = L"About Tablet Control Panel...";
 static const wchar_t kRestart[] = L"Tablet Driver Settings Change";
+static const wchar_t kDriver[] = L"Stand-in Tablet Settings"; /* the driver's own dialog */
+static const int kDriverRestart = 102;                        /* its "&Restart" button */
 
 /* The panel up on a stand-in tablet with this device section. */
 static HWND StartOn(const std::string &device)
@@ -36,8 +38,9 @@ static void Command(UINT id)
 
 TEST(About, ShowsTheVersionTokenOfTheDeviceName)
 {
+    const std::string x5000(5000, 'x');
     const struct {
-        const char *device;
+        std::string device;
         std::wstring version;
         UINT closeKey = 0; /* 0: the OK button */
     } cases[] = {
@@ -47,13 +50,18 @@ TEST(About, ShowsTheVersionTokenOfTheDeviceName)
         {"Name=QUORAX Tablet Version", L"unknown"},
         {"Name=QUORAX Tablet Version ;,", L"unknown"},
         {"Name=", L"unknown"},
+        /* Line breaks separate like blanks (the description's escapes); 5,000 characters. */
+        {"Name=QUORAX Tablet\\r\\nVersion\\r\\n4.5\\r\\nSerial 7", L"4.5"},
+        {"Name=QUORAX Tablet Version\\r\\n\\n", L"unknown"},
+        {"Name=QUORAX Version 2.0 " + x5000, L"2.0"},
+        {"Name=QUORAX " + x5000 + " Version 2.0", L"unknown"},
         /* Padded with '~' to 320 characters, cut where the 200-character buffer ends
            (WTInfoText keeps the last two for terminators). */
         {"Name=QUORAX Version 1.08\r\n[Interface]\r\nLongStrings=1",
          L"1.08" + std::wstring(198 - 19, L'~'), VK_RETURN},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.device);
+        SCOPED_TRACE(c.device.substr(0, 80));
         ASSERT_NE((HWND)NULL, StartOn(c.device));
         std::wstring line;
         EXPECT_TRUE(DriveDialog(
@@ -96,29 +104,30 @@ TEST(TransducerHook, ShowsTheDriversOwnConfigurationElseFeatures)
 {
     const struct {
         const char *device;
-        const wchar_t *shows; /* the dialog that then shows, null none */
+        int driverButton;     /* pressed in the driver's own dialog, 0: none shows */
+        const wchar_t *shows; /* the panel's dialog that then shows, null none */
         int answer;           /* the button pressed there */
         const char *calls;
         size_t logOffs;
     } cases[] = {
-        {"ConfigDialog=0", L"Features", IDCANCEL, "ask=0", 0},
-        {"ConfigDialog=1\r\nConfigResult=1", NULL, 0, "ask=1 show=1", 0},
-        {"ConfigDialog=1\r\nConfigResult=2", NULL, 0, "ask=1 show=2", 0},
-        {"ConfigDialog=1\r\nConfigResult=0", NULL, 0, "ask=1 show=0", 0},
-        {"ConfigDialog=1\r\nConfigResult=3", kRestart, IDCANCEL, "ask=1 show=3", 0},
-        {"ConfigDialog=1\r\nConfigResult=3", kRestart, IDOK, "ask=1 show=3", 1},
+        {"ConfigDialog=0", 0, L"Features", IDCANCEL, "ask=0", 0},
+        {"ConfigDialog=1\r\nConfigResult=0", 0, NULL, 0, "ask=1 show=0", 0},
+        {"ConfigDialog=1\r\nConfigResult=2", IDCANCEL, NULL, 0, "ask=1 show=1", 0},
+        {"ConfigDialog=1\r\nConfigResult=2", IDOK, NULL, 0, "ask=1 show=2", 0},
+        {"ConfigDialog=1\r\nConfigResult=2", kDriverRestart, kRestart, IDCANCEL, "ask=1 show=3", 0},
+        {"ConfigDialog=1\r\nConfigResult=2", kDriverRestart, kRestart, IDOK, "ask=1 show=3", 1},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.device);
+        SCOPED_TRACE(c.driverButton);
         HWND main = StartOn(c.device);
         ASSERT_NE((HWND)NULL, main);
-        /* Whatever else shows is closed with Escape after two seconds, and counted. */
-        BoxWatch watch;
-        StartBoxWatch(watch);
+
+        /* The driver's dialog, and within its call what the panel shows next. */
+        std::function<void()> open = [] { Command(IDM_TRANSDUCER); };
         if (c.shows) {
-            EXPECT_TRUE(DriveDialog(
-                c.shows, [] { Command(IDM_TRANSDUCER); },
-                [&](HWND dlg) {
+            open = [&, open] {
+                EXPECT_TRUE(DriveDialog(c.shows, open, [&](HWND dlg) {
                     if (c.shows == kRestart) {
                         MessageBoxView v = ReadMessageBox(dlg);
                         EXPECT_EQ(L"Your tablet driver settings have changed. You will need to "
@@ -131,12 +140,25 @@ TEST(TransducerHook, ShowsTheDriversOwnConfigurationElseFeatures)
                     }
                     Click(dlg, c.answer);
                 }));
-        } else {
-            Command(IDM_TRANSDUCER);
+            };
         }
-        /* The expected one may be gone, its title unread, before the watch reads it. */
+        if (c.driverButton) {
+            open = [&, open] {
+                EXPECT_TRUE(DriveDialog(kDriver, open, [&](HWND dlg) {
+                    EXPECT_EQ(main, GetWindow(dlg, GW_OWNER));
+                    Click(dlg, c.driverButton);
+                }));
+            };
+        }
+
+        /* Whatever else shows is closed with Escape after two seconds, and counted;
+           the expected ones may be gone, their titles unread, before the watch looks. */
+        BoxWatch watch;
+        StartBoxWatch(watch);
+        open();
         for (const MessageBoxView &v : StopBoxWatch(watch))
-            EXPECT_TRUE(v.title.empty() || (c.shows && v.title == c.shows))
+            EXPECT_TRUE(v.title.empty() || (c.shows && v.title == c.shows) ||
+                        (c.driverButton && v.title == kDriver))
                 << "another dialog showed: " << std::string(v.title.begin(), v.title.end());
         EXPECT_EQ(c.calls, ConfigCalls());
         const decltype(g_logOffs) logOffs(c.logOffs, {EWX_LOGOFF, 0xFFFFFFFF});
