@@ -143,6 +143,10 @@ INT_PTR CALLBACK FeaturesDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
 #define PARSE_TEXT_LEN 40
 
 DWORD MulDivHalf(DWORD a, DWORD b, DWORD c);
+/* The axis of the kind (X, or Y with KIND_Y), zeroed when the driver cannot
+   deliver it; FALSE when it cannot be shown or typed in (no extent, no
+   resolution). */
+BOOL ReadTabletAxis(int kind, AXIS *axis);
 DWORD TabletToDisplay(DWORD value, int units, int kind);
 const WCHAR *FormatTabletValue(DWORD value, int units, int kind);
 int ParseTabletValue(WCHAR *text, DWORD *stored, int units, int kind);

@@ -2,12 +2,258 @@
  * Tablet counts, resolutions and display units: the one place where they
  * meet. Lengths and resolutions are shown in inches or centimetres with at
  * most two decimals, and typed lengths are parsed back into counts.
+ *
+ * Display values are fixed-point numbers with 10 fraction bits (the value
+ * times 1024); resolutions come from the driver as 16.16 and are taken with
+ * 10 fraction bits too (R10 below).
  */
 #include "padcfg.h"
+
+#define FRACTION_BITS 10
+#define ONE 1024                  /* 1.0 as a display value */
+#define CM_PER_INCH 2600          /* 2.54 in 1/1024, truncated */
+#define INCH_PER_CM 403           /* 1 / 2.54 in 1/1024, truncated */
+#define MAX_INTEGER_PART 4194303u /* the largest integer part a display value holds */
+#define FORMAT_LEN 22
 
 /* Every proportional step of the panel goes through here: halving each
    operand keeps MulDiv's signed operands positive for any unsigned value. */
 DWORD MulDivHalf(DWORD a, DWORD b, DWORD c)
 {
     return 2 * (DWORD)MulDiv((int)(a >> 1), (int)(b >> 1), (int)(c >> 1));
+}
+
+/* The axis of the kind, read afresh. An axis the driver cannot deliver, or
+   one with no extent or a resolution too small to divide by once halved, is
+   not usable: its lengths show as 0 and typed values are refused. */
+BOOL ReadTabletAxis(int kind, AXIS *axis)
+{
+    ZeroMemory(axis, sizeof(*axis));
+    UINT index = (kind & KIND_Y) ? DVC_Y : DVC_X;
+    if (!WTInfoCopy(WTI_DEVICES + GetTabletDevice(), index, axis, sizeof(*axis)))
+        return FALSE;
+    return axis->axMax > axis->axMin && (axis->axResolution >> 6) >> 1 != 0;
+}
+
+/* Lines per axis unit with 10 fraction bits. */
+static DWORD Resolution10(const AXIS *axis)
+{
+    return axis->axResolution >> 6;
+}
+
+DWORD TabletToDisplay(DWORD value, int units, int kind)
+{
+    DWORD v = value << FRACTION_BITS;
+    if (units == UNITS_COUNTS)
+        return v;
+
+    AXIS axis;
+    if (!ReadTabletAxis(kind, &axis))
+        return 0;
+
+    DWORD factor;
+    if (kind & KIND_RESOLUTION) {
+        v = MulDivHalf(v, Resolution10(&axis), ONE);
+        factor = INCH_PER_CM;
+    } else {
+        v = MulDivHalf(v, ONE, Resolution10(&axis));
+        factor = CM_PER_INCH;
+    }
+    if (axis.axUnits == (UINT)units + 1)
+        return v;
+    /* Any other unit of the tablet counts as the other system's. */
+    if (units == UNITS_INCHES)
+        v = MulDivHalf(v, ONE, factor);
+    else if (units == UNITS_CENTIMETERS)
+        v = MulDivHalf(v, factor, ONE);
+    return v;
+}
+
+static const WCHAR *LengthSuffix(int units)
+{
+    if (units == UNITS_INCHES)
+        return L"\"";
+    if (units == UNITS_CENTIMETERS)
+        return L" cm";
+    return L"";
+}
+
+const WCHAR *FormatTabletValue(DWORD value, int units, int kind)
+{
+    static WCHAR s_text[FORMAT_LEN];
+
+    DWORD v = TabletToDisplay(value, units, kind);
+    const WCHAR *suffix;
+    if (kind & KIND_RESOLUTION) {
+        if (units != UNITS_INCHES && units != UNITS_CENTIMETERS)
+            return NULL;
+        suffix = units == UNITS_INCHES ? L" dpi" : L" dpcm";
+    } else {
+        suffix = LengthSuffix(units);
+    }
+
+    if (v == 0) {
+        lstrcpyW(s_text, L"0");
+    } else {
+        /* Hundredths to the nearest; an exact half rounds down. */
+        DWORD whole = v >> FRACTION_BITS;
+        DWORD p = (v & (ONE - 1)) * 100;
+        DWORD h = (p >> FRACTION_BITS) + ((p & (ONE - 1)) > ONE / 2 ? 1 : 0);
+        if (h == 100) {
+            whole++;
+            h = 0;
+        }
+        int end = wsprintfW(s_text, L"%ld.%02.2d", (long)whole, (int)h);
+        int point = end - 3;
+        while (end > point + 1 && s_text[end - 1] == '0')
+            end--;
+        if (end == point + 1)
+            end = point;
+        s_text[end] = 0;
+    }
+    lstrcatW(s_text, suffix);
+    return s_text;
+}
+
+void StripBlanks(WCHAR *text)
+{
+    WCHAR *to = text;
+    for (const WCHAR *from = text; *from; from++)
+        if (*from != ' ' && *from != '\t')
+            *to++ = *from;
+    *to = 0;
+}
+
+/* The decimal value of the digits at p, up to the first other character;
+   a value past 32 bits stays at the largest one. */
+static DWORD ReadDecimal(const WCHAR *p)
+{
+    DWORD v = 0;
+    for (; *p >= '0' && *p <= '9'; p++) {
+        DWORD digit = *p - '0';
+        v = v > (0xFFFFFFFFu - digit) / 10 ? 0xFFFFFFFFu : v * 10 + digit;
+    }
+    return v;
+}
+
+static BOOL IsExponentMark(WCHAR c)
+{
+    return c == 'e' || c == '-';
+}
+
+DWORD TextToFixed(const WCHAR *text)
+{
+    const WCHAR *p = text;
+    DWORD whole = 0;
+    BOOL point = FALSE;
+
+    if (*p == '.') {
+        p++;
+        point = TRUE;
+    } else {
+        whole = ReadDecimal(p);
+        const WCHAR *dot = wcschr(p, '.');
+        if (dot) {
+            p = dot + 1;
+            point = TRUE;
+        }
+    }
+
+    DWORD fraction = 0, digits = 0, exponent = 0;
+    if (point) {
+        while (IsExponentMark(*p))
+            p++;
+        const WCHAR *token = p;
+        while (*p && !IsExponentMark(*p))
+            p++;
+        fraction = ReadDecimal(token);
+        digits = (DWORD)(p - token);
+        /* An exponent is only seen behind a fraction. */
+        while (IsExponentMark(*p) || *p == '.')
+            p++;
+        exponent = ReadDecimal(p);
+    }
+
+    DWORD x = fraction << FRACTION_BITS;
+    if (fraction != 0)
+        for (DWORD i = 0; i < digits && x; i++)
+            x /= 10;
+    x += whole << FRACTION_BITS;
+    for (DWORD i = 0; i < exponent && x; i++)
+        x /= 10;
+    return x;
+}
+
+/* Digits, one point, and 'e' only as the start of "e-". */
+static BOOL IsNumberText(const WCHAR *text)
+{
+    BOOL point = FALSE;
+    for (const WCHAR *p = text; *p; p++) {
+        if (IsCharAlphaNumericW(*p) && !IsCharAlphaW(*p))
+            continue;
+        if (*p == '.' && !point) {
+            point = TRUE;
+            continue;
+        }
+        if (*p == 'e' && p[1] == '-') {
+            p++;
+            continue;
+        }
+        return FALSE;
+    }
+    return TRUE;
+}
+
+static int Refuse(void)
+{
+    MessageBeep(0);
+    return 1;
+}
+
+int ParseTabletValue(WCHAR *text, DWORD *stored, int units, int kind)
+{
+    if (!text[0])
+        return 1;
+
+    AXIS axis;
+    BOOL usable = ReadTabletAxis(kind, &axis);
+    DWORD extent = (DWORD)(axis.axMax - axis.axMin);
+
+    WCHAR suffix[8];
+    lstrcpyW(suffix, LengthSuffix(units));
+    StripBlanks(suffix);
+    StripBlanks(text);
+    if (!text[0])
+        return 1;
+    int length = lstrlenW(text), suffixLength = lstrlenW(suffix);
+    if (length >= suffixLength && lstrcmpW(text + length - suffixLength, suffix) == 0)
+        text[length - suffixLength] = 0;
+
+    if (!IsNumberText(text))
+        return Refuse();
+    /* Seven digits can say more than a display value holds: refused rather
+       than wrapped round to a small count. */
+    if (text[0] != '.' && ReadDecimal(text) > MAX_INTEGER_PART)
+        return Refuse();
+    if (!usable)
+        return Refuse();
+
+    DWORD x = TextToFixed(text);
+    if (units != UNITS_COUNTS) {
+        if (axis.axUnits != (UINT)units + 1) {
+            if (units == UNITS_INCHES)
+                x = MulDivHalf(x, CM_PER_INCH, ONE);
+            else if (units == UNITS_CENTIMETERS)
+                x = MulDivHalf(x, INCH_PER_CM, ONE);
+        }
+        x = MulDivHalf(x, Resolution10(&axis), ONE);
+    }
+
+    DWORD counts = (x >> FRACTION_BITS) + ((x & (ONE - 1)) > ONE / 2 ? 1 : 0);
+    if (counts > extent)
+        return Refuse();
+    if (counts == *stored)
+        return 0;
+    *stored = counts;
+    return 1;
 }
