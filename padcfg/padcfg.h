@@ -116,7 +116,9 @@ DWORD GetTabletHeight(void);
 int GetTabletUnitIndex(void);
 FIX32 GetTabletResolution(void);
 DWORD GetRoundedResolution(void);
-UINT GetActiveCursor(void);
+UINT GetActiveCursor(void); /* with none active, the device's first cursor */
+/* The first active cursor of the device; FALSE (and the first cursor) when none is. */
+BOOL FindActiveCursor(UINT *cursor);
 BYTE GetCursorButtonCount(void);
 
 void ReadSettings(TabletSettings *r);

@@ -142,6 +142,15 @@ void StopPanel()
     UnloadWintab();
 }
 
+HWND RestartPanel(const std::string &ini)
+{
+    StopPanel();
+    g_tabletDeviceChosen = FALSE;
+    UseDriver(DRIVER_STANDIN);
+    UseTablet(ini);
+    return StartPanel();
+}
+
 HWND MainWindow()
 {
     return FindWindowW(L"Tablet Control Panel", L"Tablet Control Panel");

@@ -46,6 +46,9 @@ HWND StartPanel();
 /* Closes the panel (if up) and forgets its window classes, so the next
    StartPanel registers and creates afresh. */
 void StopPanel();
+/* StopPanel, then the panel again on the stand-in with a new description
+   (the tablet device chosen afresh). */
+HWND RestartPanel(const std::string &ini);
 HWND MainWindow();
 HWND Tile(int id);
 
