@@ -67,7 +67,11 @@ extern BOOL(WINAPI *g_exitWindowsEx)(UINT flags, DWORD reserved);
 
 /* ---- shell/info.cpp ---------------------------------------------------- */
 
+#define CURSOR_NAME_LEN 80
+
 extern int g_units; /* display units of the Information and Setup dialogs: 0 inches, 1 cm */
+/* The last active cursor's name, kept for the whole run. */
+extern WCHAR g_cursorName[CURSOR_NAME_LEN];
 INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 const WCHAR *GetActiveCursorName(void);
 

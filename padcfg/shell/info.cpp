@@ -1,7 +1,135 @@
 /*
  * The Information dialog: what the driver reports about the tablet, in the
  * units the user chooses, which the Setup dialog then shares.
+ *
+ * The driver composes the device name of parts separated by ';', carriage
+ * returns or line feeds: the first part names the tablet, and a later one
+ * gives the data format after "Format: ".
  */
 #include "padcfg.h"
 
+#include <wchar.h>
+
+#define NAME_LEN 200
+#define TEMPLATE_LEN 80
+#define LINE_LEN 80
+#define FORMAT_MARK L"ormat: " /* "Format: " or "format: " */
+
 int g_units;
+WCHAR g_cursorName[CURSOR_NAME_LEN];
+static WORD s_units; /* the dialog's choice; reaches g_units only through OK */
+
+static BOOL IsSeparator(WCHAR c)
+{
+    return c == ';' || c == '\r' || c == '\n';
+}
+
+/* A line whose control text is its template: arg takes the place of %s.
+   The driver's text can be longer than the line, which then is cut. */
+static void FillLine(HWND dlg, int id, const WCHAR *arg)
+{
+    WCHAR templ[TEMPLATE_LEN], whole[TEMPLATE_LEN + NAME_LEN], line[LINE_LEN];
+    GetDlgItemTextW(dlg, id, templ, TEMPLATE_LEN);
+    wsprintfW(whole, templ, arg);
+    lstrcpynW(line, whole, LINE_LEN);
+    SetDlgItemTextW(dlg, id, line);
+}
+
+static void ShowIdentification(HWND dlg)
+{
+    WCHAR name[NAME_LEN];
+    WTInfoText(WTI_DEVICES + GetTabletDevice(), DVC_NAME, name, NAME_LEN);
+
+    /* The first part, after any separators in front of it. */
+    WCHAR *p = name;
+    while (IsSeparator(*p))
+        p++;
+    while (*p && !IsSeparator(*p))
+        p++;
+    WCHAR *rest = p;
+    if (*p)
+        *rest++ = 0;
+    SetDlgItemTextW(dlg, IDC_INFO_ID, name);
+
+    WCHAR unknown[LINE_LEN];
+    WCHAR *format = wcsstr(rest, FORMAT_MARK);
+    if (format) {
+        format += lstrlenW(FORMAT_MARK);
+        for (p = format; *p && !IsSeparator(*p); p++)
+            ;
+        *p = 0;
+    } else {
+        if (LoadStringW(g_hInst, IDS_UNKNOWN, unknown, LINE_LEN) <= 0)
+            unknown[0] = 0;
+        format = unknown;
+    }
+    FillLine(dlg, IDC_INFO_FORMAT, format);
+}
+
+static void ShowValues(HWND dlg)
+{
+    static const int ids[] = {IDC_INFO_WIDTH, IDC_INFO_HEIGHT, IDC_INFO_XRES, IDC_INFO_YRES};
+    /* The position is the kind: X and Y lengths, then X and Y resolutions. */
+    const DWORD values[] = {GetTabletWidth(), GetTabletHeight(), 1, 1};
+    for (int kind = 0; kind < 4; kind++)
+        SetDlgItemTextW(dlg, ids[kind], FormatTabletValue(values[kind], s_units, kind));
+}
+
+static void OnInitDialog(HWND dlg)
+{
+    s_units = (WORD)g_units;
+    ShowIdentification(dlg);
+    FillLine(dlg, IDC_INFO_CURSOR, GetActiveCursorName());
+
+    HWND list = GetDlgItem(dlg, IDC_INFO_UNITS);
+    for (UINT id = IDS_INCHES; id <= IDS_CENTIMETERS; id++) {
+        WCHAR text[LINE_LEN];
+        if (LoadStringW(g_hInst, id, text, LINE_LEN) <= 0)
+            text[0] = 0;
+        SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+    SendMessageW(list, CB_SETCURSEL, s_units, 0);
+    ShowValues(dlg);
+}
+
+INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    (void)lParam;
+    switch (msg) {
+    case WM_INITDIALOG:
+        OnInitDialog(hDlg);
+        return FALSE;
+
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            g_units = s_units;
+            EndDialog(hDlg, 1);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(hDlg, 1);
+            return TRUE;
+        case IDC_INFO_UNITS: {
+            if (HIWORD(wParam) != CBN_SELCHANGE)
+                return FALSE;
+            LRESULT sel = SendDlgItemMessageW(hDlg, IDC_INFO_UNITS, CB_GETCURSEL, 0, 0);
+            if (sel != CB_ERR)
+                s_units = (WORD)sel;
+            ShowValues(hDlg);
+            return TRUE;
+        }
+        }
+        return FALSE;
+    }
+    return FALSE;
+}
+
+/* The name stays from one call to the next: with no cursor active, the one
+   found last in this run is the answer. */
+const WCHAR *GetActiveCursorName(void)
+{
+    UINT cursor;
+    if (FindActiveCursor(&cursor))
+        WTInfoText(WTI_CURSORS + cursor, CSR_NAME, g_cursorName, CURSOR_NAME_LEN);
+    return g_cursorName;
+}

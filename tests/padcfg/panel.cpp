@@ -18,6 +18,7 @@ void ResetPanelState()
     g_tabletDeviceChosen = FALSE;
     g_tabletDevice = 0;
     g_units = 0;
+    g_cursorName[0] = 0;
     g_exitWindowsEx = RecordLogOff;
     g_logOffs.clear();
 }

@@ -1,0 +1,118 @@
+/*
+ * The Information dialog as a person opens and reads it: the tablet's name,
+ * data format and transducer, its size and resolution in the units chosen,
+ * and the units that carry over when OK is pressed.
+ */
+#include "panel.h"
+#include "dialogdriver.h"
+
+#include <gtest/gtest.h>
+
+class Info : public ::testing::Test
+{
+  protected:
+    void TearDown() override
+    {
+        StopPanel();
+        UseTablet("");
+    }
+    /* Opens the dialog from the menu and runs the script in it. */
+    static void Open(const DialogScript &script)
+    {
+        EXPECT_TRUE(DriveDialog(
+            L"Tablet Information",
+            [] { SendMessageW(MainWindow(), WM_COMMAND, IDM_INFORMATION, 0); }, script));
+    }
+    static std::vector<std::wstring> Values(HWND dlg)
+    {
+        std::vector<std::wstring> v;
+        for (int id = IDC_INFO_WIDTH; id <= IDC_INFO_YRES; id++)
+            v.push_back(ItemText(dlg, id));
+        return v;
+    }
+};
+
+TEST_F(Info, ShowsTheFirstPartOfTheNameTheFormatAndTheActiveCursor)
+{
+    const std::wstring tildes(300, L'~');
+    const struct {
+        const char *ini;
+        std::wstring id, format, cursor;
+    } cases[] = {
+        /* in order: the cursor name stays from one opening to the next */
+        {"[Device0]\r\nName=X;Format: Y;Version 2\r\n[Cursor0]\r\nActive=0\r\n", L"X", L"Y format",
+         L" is installed."},
+        {"", L"QUORAX MM-Compatible Tablet", L"MM Series format", L"Stylus is installed."},
+        {"[Device0]\r\nName=X;Version 2;format: Y Z\r\n[Cursor0]\r\nActive=0\r\n", L"X",
+         L"Y Z format", L"Stylus is installed."},
+        {"[Device0]\r\nName=X\r\n[Cursor0]\r\nActive=0\r\n[Cursor1]\r\nActive=1\r\n", L"X",
+         L"unknown format", L"Puck is installed."},
+        {"[Device0]\r\nName=Format: Y\r\n", L"Format: Y", L"unknown format",
+         L"Stylus is installed."},
+        {"[Device0]\r\nName=\r\n", L"", L"unknown format", L"Stylus is installed."},
+        {"[Device0]\r\nName=;;;\r\n", L";;;", L"unknown format", L"Stylus is installed."},
+        {"[Device0]\r\nName=;X;Format: Y\r\n", L";X", L"Y format", L"Stylus is installed."},
+        /* names padded to 320 characters: read into 200, lines cut at 80 */
+        {"[Interface]\r\nLongStrings=1\r\n[Device0]\r\nName=X;Format: Y\r\n", L"X",
+         L"Y" + tildes.substr(0, 78), L"Stylus" + tildes.substr(0, 72) + L" "},
+    };
+    for (const auto &t : cases) {
+        ASSERT_NE((HWND)NULL, RestartPanel(t.ini));
+        Open([&](HWND dlg) {
+            EXPECT_EQ(t.id, ItemText(dlg, IDC_INFO_ID)) << t.ini;
+            EXPECT_EQ(t.format, ItemText(dlg, IDC_INFO_FORMAT)) << t.ini;
+            EXPECT_EQ(t.cursor, ItemText(dlg, IDC_INFO_CURSOR)) << t.ini;
+            PressKey(dlg, VK_ESCAPE);
+        });
+    }
+}
+
+TEST_F(Info, TheUnitsChosenCarryOverOnlyThroughOK)
+{
+    typedef std::vector<std::wstring> Texts;
+    const Texts inches = {L"12\"", L"12\"", L"1000 dpi", L"1000 dpi"};
+    const Texts cm = {L"30.46 cm", L"30.46 cm", L"392.58 dpcm", L"392.58 dpcm"};
+    ASSERT_NE((HWND)NULL, RestartPanel(""));
+
+    /* From the tile, as Enter on it opens it. */
+    EXPECT_TRUE(DriveDialog(
+        L"Tablet Information",
+        [] { SendMessageW(Tile(IDT_INFORMATION), WM_KEYDOWN, VK_RETURN, 1); },
+        [&](HWND dlg) {
+            EXPECT_EQ((Texts{L"Inches", L"Centimeters"}), ListEntries(dlg, IDC_INFO_UNITS));
+            EXPECT_EQ(L"Inches", ChosenText(dlg, IDC_INFO_UNITS));
+            EXPECT_EQ(inches, Values(dlg));
+            Choose(dlg, IDC_INFO_UNITS, 1);
+            EXPECT_EQ(cm, Values(dlg));
+            PressKey(dlg, VK_ESCAPE);
+        }));
+    EXPECT_EQ(0, g_units);
+
+    Open([&](HWND dlg) {
+        EXPECT_EQ(L"Inches", ChosenText(dlg, IDC_INFO_UNITS));
+        EXPECT_EQ(inches, Values(dlg));
+        Choose(dlg, IDC_INFO_UNITS, 1);
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(1, g_units);
+    Open([&](HWND dlg) {
+        EXPECT_EQ(L"Centimeters", ChosenText(dlg, IDC_INFO_UNITS));
+        EXPECT_EQ(cm, Values(dlg));
+        PressKey(dlg, VK_ESCAPE);
+    });
+
+    /* A centimetre tablet, and one whose X axis has no resolution. */
+    ASSERT_NE((HWND)NULL, RestartPanel("[Device0]\r\nX=0, 12000, 2, 400\r\nY=0, 8000, 2, 400\r\n"));
+    Open([&](HWND dlg) {
+        EXPECT_EQ((Texts{L"30 cm", L"20 cm", L"400 dpcm", L"400 dpcm"}), Values(dlg));
+        Choose(dlg, IDC_INFO_UNITS, 0);
+        EXPECT_EQ((Texts{L"11.81\"", L"7.88\"", L"1018.91 dpi", L"1018.91 dpi"}), Values(dlg));
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(0, g_units);
+    ASSERT_NE((HWND)NULL, RestartPanel("[Device0]\r\nX=0, 12000, 1, 0\r\n"));
+    Open([&](HWND dlg) {
+        EXPECT_EQ((Texts{L"0\"", L"12\"", L"0 dpi", L"1000 dpi"}), Values(dlg));
+        PressKey(dlg, VK_ESCAPE);
+    });
+}
