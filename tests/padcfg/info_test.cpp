@@ -36,7 +36,7 @@ TEST_F(Info, ShowsTheFirstPartOfTheNameTheFormatAndTheActiveCursor)
 {
     const std::wstring tildes(300, L'~');
     const struct {
-        const char *ini;
+        std::string ini;
         std::wstring id, format, cursor;
     } cases[] = {
         /* in order: the cursor name stays from one opening to the next */
@@ -52,6 +52,13 @@ TEST_F(Info, ShowsTheFirstPartOfTheNameTheFormatAndTheActiveCursor)
         {"[Device0]\r\nName=\r\n", L"", L"unknown format", L"Stylus is installed."},
         {"[Device0]\r\nName=;;;\r\n", L";;;", L"unknown format", L"Stylus is installed."},
         {"[Device0]\r\nName=;X;Format: Y\r\n", L";X", L"Y format", L"Stylus is installed."},
+        {"[Device0]\r\nName=X\\r\\nFormat: Y\\r\\nVersion 2\r\n", L"X", L"Y format",
+         L"Stylus is installed."},
+        {"[Device0]\r\nName=\\r\\nX\\nformat: Y;Z\r\n", L"\r\nX", L"Y format",
+         L"Stylus is installed."},
+        {"[Device0]\r\nName=\\r\\n\r\n", L"\r\n", L"unknown format", L"Stylus is installed."},
+        {"[Device0]\r\nName=" + std::string(5000, 'A') + ";Format: Y\r\n", std::wstring(198, L'A'),
+         L"unknown format", L"Stylus is installed."},
         /* names padded to 320 characters: read into 200, lines cut at 80 */
         {"[Interface]\r\nLongStrings=1\r\n[Device0]\r\nName=X;Format: Y\r\n", L"X",
          L"Y" + tildes.substr(0, 78), L"Stylus" + tildes.substr(0, 72) + L" "},
@@ -59,9 +66,9 @@ TEST_F(Info, ShowsTheFirstPartOfTheNameTheFormatAndTheActiveCursor)
     for (const auto &t : cases) {
         ASSERT_NE((HWND)NULL, RestartPanel(t.ini));
         Open([&](HWND dlg) {
-            EXPECT_EQ(t.id, ItemText(dlg, IDC_INFO_ID)) << t.ini;
-            EXPECT_EQ(t.format, ItemText(dlg, IDC_INFO_FORMAT)) << t.ini;
-            EXPECT_EQ(t.cursor, ItemText(dlg, IDC_INFO_CURSOR)) << t.ini;
+            EXPECT_EQ(t.id, ItemText(dlg, IDC_INFO_ID)) << t.ini.substr(0, 80);
+            EXPECT_EQ(t.format, ItemText(dlg, IDC_INFO_FORMAT)) << t.ini.substr(0, 80);
+            EXPECT_EQ(t.cursor, ItemText(dlg, IDC_INFO_CURSOR)) << t.ini.substr(0, 80);
             PressKey(dlg, VK_ESCAPE);
         });
     }

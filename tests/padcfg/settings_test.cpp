@@ -132,6 +132,8 @@ TEST_F(Settings, ReadsModeWholeTabletAndDefaultMapLeavingTheDriverAsItWas)
         {"[Context0]\r\nInExtY=11998\r\nSysSensX=0.75\r\nSysSensY=0.75\r\n", 1, 0, 1},
         {"[Cursor0]\r\nSysButtonMap=0x11,0x84\r\n", 1, 1, 1}, /* pen actions only */
         {"[Cursor0]\r\nSysButtonMap=0x01,0x05\r\n", 1, 1, 0},
+        {"[Cursor0]\r\nActive=0\r\nSysButtonMap=0x01,0x05\r\n", 1, 1,
+         0}, /* none active: the first */
         {"[Cursor0]\r\nSysButtonMap=0x01,0x04,0x02\r\n", 1, 1, 0},
     };
     for (const auto &t : cases) {
@@ -193,13 +195,36 @@ TEST_F(Settings, WithoutASystemContextOfTheDeviceOnlyTheDefaultAndTheMapAreWritt
     EXPECT_EQ(600, after[1].lcInExtX);
     EXPECT_EQ(0x07, Map(0)[1]);
 
-    /* A driver with no context at all to start from: no context is written. */
-    Load("[Interface]\r\nDevices=0\r\nSystemContexts=0\r\n");
+    /* No system context and no manager default either: the map is written,
+       and no context, not even to a null handle. */
+    Load("[Interface]\r\nSystemContexts=0\r\nNoDefaultSystemContext=1\r\n");
     StartCallLog();
     ReadSettings(&r);
+    EXPECT_EQ(1u, r.wholeTablet); /* from the driver's default system context */
+    r.defaultButtons = 0;
+    r.sysButtonMap[1] = 0x07;
     ApplySettings(&r);
+    EXPECT_EQ(0x07, Map(0)[1]);
     for (const std::string &line : CallLog())
         EXPECT_EQ(std::string::npos, line.find("WTSet")) << line;
+}
+
+TEST_F(Settings, AButtonMapThatCannotBeReadIsNeverWrittenBack)
+{
+    Load("[Cursor0]\r\nNoSysButtonMap=1\r\nSysButtonMap=0x02,0x05\r\n");
+    auto stored = [] { /* the map as the driver keeps it in its description */
+                       char path[MAX_PATH], map[100];
+                       GetEnvironmentVariableA("WINTAB_STANDIN_TABLET", path, MAX_PATH);
+                       GetPrivateProfileStringA("Cursor0", "SysButtonMap", "", map, sizeof(map),
+                                                path);
+                       return std::string(map);
+    };
+    TabletSettings r;
+    ReadSettings(&r);
+    EXPECT_EQ("0x02,0x05", stored());
+    ApplySettings(&r); /* as the default map, which it reads as */
+    ProbeSettings(&r);
+    EXPECT_NE("", stored());
 }
 
 /* The stylus (2 buttons) and a one-button puck; the map the driver holds,
