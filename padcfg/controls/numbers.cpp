@@ -23,6 +23,12 @@ DWORD MulDivHalf(DWORD a, DWORD b, DWORD c)
     return 2 * (DWORD)MulDiv((int)(a >> 1), (int)(b >> 1), (int)(c >> 1));
 }
 
+/* Lines per axis unit with 10 fraction bits. */
+static DWORD Resolution10(const AXIS *axis)
+{
+    return axis->axResolution >> 6;
+}
+
 /* The axis of the kind, read afresh. An axis the driver cannot deliver, or
    one with no extent or a resolution too small to divide by once halved, is
    not usable: its lengths show as 0 and typed values are refused. */
@@ -32,13 +38,7 @@ BOOL ReadTabletAxis(int kind, AXIS *axis)
     UINT index = (kind & KIND_Y) ? DVC_Y : DVC_X;
     if (!WTInfoCopy(WTI_DEVICES + GetTabletDevice(), index, axis, sizeof(*axis)))
         return FALSE;
-    return axis->axMax > axis->axMin && (axis->axResolution >> 6) >> 1 != 0;
-}
-
-/* Lines per axis unit with 10 fraction bits. */
-static DWORD Resolution10(const AXIS *axis)
-{
-    return axis->axResolution >> 6;
+    return axis->axMax > axis->axMin && Resolution10(axis) >> 1 != 0;
 }
 
 DWORD TabletToDisplay(DWORD value, int units, int kind)
