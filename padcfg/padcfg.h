@@ -181,6 +181,9 @@ DWORD TextToFixed(const WCHAR *text);
 BOOL RegisterSetAreaClass(HINSTANCE hInstance);
 BOOL RegisterTweakClass(HINSTANCE hInstance);
 
+/* controls/setarea.cpp */
+extern HCTX g_pointContext; /* the pen-pointing context while a SetArea has the focus */
+
 /* controls/hooks.cpp */
 #define MAX_HOOKED_LABELS 10
 extern WORD g_hookedCount;

@@ -1,17 +1,525 @@
 /*
  * The tracking-area control ("SetArea"): a picture of the tablet with the
  * active area inside it, where the user can point out a new area with the pen.
+ *
+ * While it has the focus it opens a digitizing context over the whole tablet,
+ * hides the mouse pointer, lets a crosshair caret follow the pen and takes two
+ * clicks: the lower-left, then the upper-right corner of the new area. Every
+ * stage is reported to the parent with WM_COMMAND, so the dialog can show a
+ * prompt and take the rectangle.
  */
 #include "padcfg.h"
 
-/* Window extra data: current and saved rectangles (four LONGs each) and the
-   16-bit state flags. */
-#define SETAREA_EXTRA (8 * sizeof(LONG) + sizeof(WORD))
+/* Window extra data: the current and the saved rectangle (left, top, right,
+   bottom, tablet counts, y downward from the top edge), then the state. */
+#define SA_CURRENT 0
+#define SA_SAVED (SA_CURRENT + 4 * sizeof(LONG))
+#define SA_STATE (SA_SAVED + 4 * sizeof(LONG))
+#define SETAREA_EXTRA (SA_STATE + sizeof(WORD))
+
+/* State flags. */
+#define SA_SUSPENDED 0x0001  /* pen ignored until a mouse click restarts the capture */
+#define SA_FOCUSED 0x0002    /* the control has the focus */
+#define SA_PAINTED 0x0004    /* the current rectangle has a width and a height */
+#define SA_POINTING 0x0008   /* pointing mode entered for this capture */
+#define SA_SECOND_DUE 0x0020 /* the first corner is taken */
+#define SA_DEFINED 0x0040    /* a rectangle was defined in this focus period */
+#define SA_ENDED 0x2000      /* capture over; waiting until no pen button is down */
+#define SA_OUT 0x4000        /* the pen is outside the permitted rectangle */
+#define SA_CLICK_DOWN 0x8000 /* a click button is down: a press counts only from up */
+
+#define SA_TIMER 0
+#define SA_TIMEOUT 5000   /* ms without a packet that end a capture */
+#define SA_NO_BLINK 65000 /* ms: the crosshair must not blink while it follows the pen */
+#define SA_PACKET_DATA (PK_CURSOR | PK_BUTTONS | PK_X | PK_Y)
+#define MAX_CLICK_MASKS 32
+
+/* The packet as the context asks for it (SA_PACKET_DATA, in PK_ bit order). */
+struct SetAreaPacket {
+    UINT pkCursor;
+    DWORD pkButtons;
+    LONG pkX;
+    LONG pkY;
+};
+
+/* Shared by every SetArea window: the panel shows one at a time. */
+HCTX g_pointContext;
+static UINT s_firstCursor;
+static UINT s_cursorTypes;
+/* Per cursor type of the device: bit n set when physical button n clicks left. */
+static DWORD s_clickMasks[MAX_CLICK_MASKS];
+static BOOL s_pointing;
+static HBITMAP s_crosshair;
+static int s_caretCx, s_caretCy;
+/* Kept whole: a user's "no blinking" (INFINITE) does not fit 16 bits. */
+static UINT s_savedBlinkTime;
+static int s_pointerHides; /* ShowCursor(FALSE) calls to undo */
 
 static HINSTANCE s_registeredFor;
 
+/* ---- Window data ---- */
+
+static WORD GetState(HWND hwnd)
+{
+    return (WORD)GetWindowWord(hwnd, SA_STATE);
+}
+
+/* Read-modify-write at once: a notification may re-enter the control. */
+static void ChangeState(HWND hwnd, WORD set, WORD clear)
+{
+    SetWindowWord(hwnd, SA_STATE, (WORD)((GetState(hwnd) & ~clear) | set));
+}
+
+static void GetArea(HWND hwnd, int slot, LONG r[4])
+{
+    for (int i = 0; i < 4; i++)
+        r[i] = GetWindowLongW(hwnd, slot + i * (int)sizeof(LONG));
+}
+
+static void PutArea(HWND hwnd, int slot, const LONG r[4])
+{
+    for (int i = 0; i < 4; i++)
+        SetWindowLongW(hwnd, slot + i * (int)sizeof(LONG), r[i]);
+}
+
+/* Every change of the current rectangle keeps the painted flag true to it. */
+static void SetCurrent(HWND hwnd, const LONG r[4])
+{
+    PutArea(hwnd, SA_CURRENT, r);
+    if (r[2] == r[0] || r[3] == r[1])
+        ChangeState(hwnd, 0, SA_PAINTED);
+    else
+        ChangeState(hwnd, SA_PAINTED, 0);
+}
+
+static void Notify(HWND hwnd, WORD code)
+{
+    SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), (LPARAM)hwnd);
+}
+
+static void RepaintNow(HWND hwnd)
+{
+    InvalidateRect(hwnd, NULL, TRUE);
+    UpdateWindow(hwnd);
+}
+
+/* ---- Tablet geometry ---- */
+
+/* An axis the driver cannot deliver reads as empty (0 to 0). */
+static void ReadAxes(AXIS *x, AXIS *y)
+{
+    UINT device = WTI_DEVICES + GetTabletDevice();
+    ZeroMemory(x, sizeof(*x));
+    ZeroMemory(y, sizeof(*y));
+    WTInfoCopy(device, DVC_X, x, sizeof(*x));
+    WTInfoCopy(device, DVC_Y, y, sizeof(*y));
+}
+
+static void WholeTablet(LONG r[4])
+{
+    AXIS x, y;
+    ReadAxes(&x, &y);
+    r[0] = x.axMin;
+    r[1] = y.axMin;
+    r[2] = x.axMax;
+    r[3] = y.axMax;
+}
+
+/* v counts of an axis with this extent on size pixels. MulDivHalf halves its
+   operands, so an extent below 2 would divide by zero: such an axis, or an
+   empty client, maps everything onto the border. */
+static LONG ScaleToClient(LONG v, LONG size, LONG extent)
+{
+    if (size <= 0 || extent < 2)
+        return 0;
+    return (LONG)MulDivHalf((DWORD)v, (DWORD)size, (DWORD)extent);
+}
+
+static void MapTabletToClient(HWND hwnd, int n, POINT *points)
+{
+    RECT rc;
+    GetClientRect(hwnd, &rc);
+    int bx = GetSystemMetrics(SM_CXBORDER), by = GetSystemMetrics(SM_CYBORDER);
+    LONG w = rc.right - 2 * bx, h = rc.bottom - 2 * by;
+    AXIS x, y;
+    ReadAxes(&x, &y);
+    for (int i = 0; i < n; i++) {
+        points[i].x = ScaleToClient(points[i].x, w, x.axMax - x.axMin) + bx;
+        points[i].y = ScaleToClient(points[i].y, h, y.axMax - y.axMin) + by;
+    }
+}
+
+static void Paint(HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    WORD state = GetState(hwnd);
+    /* The class brush has drawn the tablet surface. */
+    if (state & SA_PAINTED) {
+        LONG r[4];
+        GetArea(hwnd, SA_CURRENT, r);
+        POINT p[2] = {{r[0], r[1]}, {r[2], r[3]}};
+        MapTabletToClient(hwnd, 2, p);
+        int color = (state & SA_FOCUSED) ? COLOR_BTNFACE : COLOR_BTNSHADOW;
+        HGDIOBJ old = SelectObject(dc, GetSysColorBrush(color));
+        PatBlt(dc, (short)p[0].x, (short)p[0].y, (short)(p[1].x - p[0].x), (short)(p[1].y - p[0].y),
+               PATCOPY);
+        SelectObject(dc, old);
+    } else if (state & SA_FOCUSED) {
+        RECT rc;
+        GetClientRect(hwnd, &rc);
+        DrawFocusRect(dc, &rc);
+    }
+    EndPaint(hwnd, &ps);
+}
+
+/* ---- The pen ---- */
+
+static void ComputeClickMasks(void)
+{
+    UINT device = WTI_DEVICES + GetTabletDevice();
+    s_firstCursor = 0;
+    s_cursorTypes = 0;
+    WTInfoCopy(device, DVC_FIRSTCSR, &s_firstCursor, sizeof(s_firstCursor));
+    WTInfoCopy(device, DVC_NCSRTYPES, &s_cursorTypes, sizeof(s_cursorTypes));
+    /* A device with more cursor types keeps masks for the first ones only. */
+    for (UINT i = 0; i < MAX_CLICK_MASKS; i++) {
+        s_clickMasks[i] = 1; /* a map that cannot be read: button 0 clicks */
+        BYTE map[32];
+        ZeroMemory(map, sizeof(map));
+        if (i < s_cursorTypes &&
+            WTInfoCopy(WTI_CURSORS + s_firstCursor + i, CSR_SYSBTNMAP, map, sizeof(map))) {
+            s_clickMasks[i] = 0;
+            for (int n = 0; n < 32; n++)
+                if (map[n] == SBN_LCLICK)
+                    s_clickMasks[i] |= 1u << n;
+        }
+    }
+}
+
+/* pkCursor comes from the driver: one outside the device's cursor types, or
+   beyond the table, is treated like a cursor whose map cannot be read. */
+static DWORD ClickMask(UINT cursor)
+{
+    UINT i = cursor - s_firstCursor;
+    if (i >= s_cursorTypes || i >= MAX_CLICK_MASKS)
+        return 1;
+    return s_clickMasks[i];
+}
+
+static void OpenPointingContext(HWND hwnd, BOOL open)
+{
+    if (!open) {
+        if (g_pointContext)
+            WTClose(g_pointContext);
+        g_pointContext = NULL;
+        return;
+    }
+    if (g_pointContext)
+        return;
+
+    LOGCONTEXTW lc;
+    ZeroMemory(&lc, sizeof(lc));
+    WTInfoCopy(WTI_DEFCONTEXT, 0, &lc, sizeof(lc));
+    AXIS x, y;
+    ReadAxes(&x, &y);
+    lc.lcOptions = CXO_MESSAGES;
+    /* The control listens at the default base, whatever the default context says. */
+    lc.lcMsgBase = WT_DEFBASE;
+    lc.lcDevice = GetTabletDevice();
+    lc.lcLocks = 0xFFFFFFFF;
+    lc.lcPktData = SA_PACKET_DATA;
+    lc.lcPktMode = 0;
+    lc.lcInOrgX = lc.lcOutOrgX = x.axMin;
+    lc.lcInExtX = lc.lcOutExtX = x.axMax;
+    lc.lcInOrgY = lc.lcOutOrgY = y.axMin;
+    lc.lcInExtY = y.axMax;
+    lc.lcOutExtY = -y.axMax; /* y grows downward from the tablet's top edge */
+    g_pointContext = WTOpenW(hwnd, &lc, TRUE);
+    ComputeClickMasks();
+}
+
+/* A 1-bit crosshair of the pointer's size: white lines invert the picture. */
+static HBITMAP MakeCrosshair(int cx, int cy)
+{
+    HBITMAP bitmap = CreateBitmap(cx, cy, 1, 1, NULL);
+    HDC display = CreateDCW(L"DISPLAY", NULL, NULL, NULL);
+    HDC mem = CreateCompatibleDC(display);
+    HGDIOBJ oldBitmap = SelectObject(mem, bitmap);
+    HGDIOBJ oldPen = SelectObject(mem, GetStockObject(WHITE_PEN));
+    PatBlt(mem, 0, 0, cx, cy, BLACKNESS);
+    MoveToEx(mem, 0, cy / 2, NULL);
+    LineTo(mem, cx + 1, cy / 2);
+    MoveToEx(mem, cx / 2, 0, NULL);
+    LineTo(mem, cx / 2, cy + 1);
+    SelectObject(mem, oldPen);
+    SelectObject(mem, oldBitmap);
+    DeleteDC(mem);
+    DeleteDC(display);
+    return bitmap;
+}
+
+static void SetPointingMode(HWND hwnd, BOOL on)
+{
+    if (s_pointing == on)
+        return;
+    s_pointing = on;
+
+    if (on) {
+        int count;
+        s_pointerHides = 0;
+        do {
+            count = ShowCursor(FALSE);
+            s_pointerHides++;
+        } while (count >= 0);
+        if (g_pointContext) {
+            WTEnable(g_pointContext, TRUE);
+            WTOverlap(g_pointContext, TRUE);
+        }
+        s_caretCx = GetSystemMetrics(SM_CXCURSOR);
+        s_caretCy = GetSystemMetrics(SM_CYCURSOR);
+        s_crosshair = MakeCrosshair(s_caretCx, s_caretCy);
+        CreateCaret(hwnd, s_crosshair, 0, 0);
+        s_savedBlinkTime = GetCaretBlinkTime();
+        SetCaretBlinkTime(SA_NO_BLINK);
+        return;
+    }
+
+    POINT caret = {0, 0};
+    GetCaretPos(&caret);
+    DestroyCaret();
+    DeleteObject(s_crosshair);
+    s_crosshair = NULL;
+    SetCaretBlinkTime(s_savedBlinkTime);
+    if (g_pointContext)
+        WTEnable(g_pointContext, FALSE);
+    /* The mouse pointer comes back where the crosshair was. */
+    ClientToScreen(hwnd, &caret);
+    SetCursorPos(caret.x, caret.y);
+    /* Undo exactly our hiding, so the display count is as we found it. */
+    for (; s_pointerHides > 0; s_pointerHides--)
+        ShowCursor(TRUE);
+}
+
+/* The end of a capture by a key, the time-out or a non-click button. */
+static void Suspend(HWND hwnd)
+{
+    KillTimer(hwnd, SA_TIMER);
+    SetPointingMode(hwnd, FALSE);
+    ChangeState(hwnd, SA_SUSPENDED, SA_POINTING);
+    Notify(hwnd, SAN_CANCELLED);
+}
+
+/* A capture starts from the whole tablet: the dialog takes it, the prompt asks
+   for the first corner. */
+static void StartFromWholeTablet(HWND hwnd)
+{
+    LONG r[4];
+    WholeTablet(r);
+    SetCurrent(hwnd, r);
+    Notify(hwnd, SAN_WHOLE);
+    RepaintNow(hwnd);
+    Notify(hwnd, SAN_FIRST_DUE);
+}
+
+static void TakeCorner(HWND hwnd, LONG x, LONG y)
+{
+    LONG r[4];
+    GetArea(hwnd, SA_CURRENT, r);
+    if (!(GetState(hwnd) & SA_SECOND_DUE)) {
+        r[0] = x; /* lower-left */
+        r[3] = y;
+        SetCurrent(hwnd, r);
+        ChangeState(hwnd, SA_SECOND_DUE, 0);
+        Notify(hwnd, SAN_SECOND_DUE);
+    } else {
+        KillTimer(hwnd, SA_TIMER);
+        r[2] = x; /* upper-right */
+        r[1] = y;
+        SetCurrent(hwnd, r);
+        PutArea(hwnd, SA_SAVED, r);
+        ChangeState(hwnd, SA_ENDED | SA_DEFINED, SA_POINTING | SA_SECOND_DUE);
+        Notify(hwnd, SAN_DEFINED);
+    }
+    Notify(hwnd, SAN_CHANGED);
+    RepaintNow(hwnd);
+}
+
+static void OnPacket(HWND hwnd, UINT serial)
+{
+    SetAreaPacket pkt;
+    if (!WTPacket(g_pointContext, serial, &pkt))
+        return;
+    WORD state = GetState(hwnd);
+    if (!(state & SA_FOCUSED) || (state & SA_SUSPENDED))
+        return;
+
+    if (state & SA_ENDED) {
+        if (pkt.pkButtons == 0) {
+            SetPointingMode(hwnd, FALSE);
+            ChangeState(hwnd, SA_SUSPENDED, SA_ENDED);
+        }
+        return;
+    }
+    if (!(state & SA_POINTING)) {
+        SetPointingMode(hwnd, TRUE);
+        ChangeState(hwnd, SA_POINTING, 0);
+    }
+
+    /* The crosshair is centred on the pen. */
+    POINT p = {pkt.pkX, pkt.pkY};
+    MapTabletToClient(hwnd, 1, &p);
+    SetCaretPos(p.x - s_caretCx / 2, p.y - s_caretCy / 2);
+    ShowCaret(hwnd);
+
+    LONG r[4];
+    GetArea(hwnd, SA_CURRENT, r);
+    BOOL out = pkt.pkX < r[0] || pkt.pkX > r[2] || pkt.pkY < r[1] || pkt.pkY > r[3];
+    if (out && !(state & SA_OUT)) {
+        ChangeState(hwnd, SA_OUT, 0);
+        Notify(hwnd, SAN_OUT_OF_RANGE);
+    } else if (!out && (state & SA_OUT)) {
+        ChangeState(hwnd, 0, SA_OUT);
+        Notify(hwnd, (state & SA_SECOND_DUE) ? SAN_SECOND_DUE : SAN_FIRST_DUE);
+    }
+
+    DWORD mask = ClickMask(pkt.pkCursor);
+    if (pkt.pkButtons & ~mask) {
+        /* Another button ends the capture; it ends for good at the release. */
+        KillTimer(hwnd, SA_TIMER);
+        ChangeState(hwnd, SA_ENDED, SA_POINTING);
+        Notify(hwnd, SAN_CANCELLED);
+        return;
+    }
+    if (!(pkt.pkButtons & mask)) {
+        ChangeState(hwnd, 0, SA_CLICK_DOWN);
+    } else if (!(GetState(hwnd) & SA_CLICK_DOWN)) {
+        ChangeState(hwnd, SA_CLICK_DOWN, 0);
+        if (!out)
+            TakeCorner(hwnd, pkt.pkX, pkt.pkY);
+    }
+    /* Once the area is defined only the release is awaited: no time-out. */
+    if (!(GetState(hwnd) & SA_ENDED))
+        SetTimer(hwnd, SA_TIMER, SA_TIMEOUT, NULL);
+}
+
+static void OnInfoChange(LPARAM lParam)
+{
+    UINT category = LOWORD(lParam), index = HIWORD(lParam);
+    UINT first = WTI_CURSORS + s_firstCursor;
+    if (category >= first && category < first + s_cursorTypes && index == CSR_SYSBTNMAP)
+        ComputeClickMasks();
+}
+
+/* ---- Focus and input ---- */
+
+static void OnSetFocus(HWND hwnd)
+{
+    LONG r[4];
+    GetArea(hwnd, SA_CURRENT, r);
+    PutArea(hwnd, SA_SAVED, r);
+    /* A button still down from the click that brought the focus does not
+       count; an end left over from the last focus period is forgotten. */
+    ChangeState(hwnd, SA_FOCUSED | SA_CLICK_DOWN,
+                SA_SUSPENDED | SA_SECOND_DUE | SA_DEFINED | SA_ENDED | SA_OUT);
+    StartFromWholeTablet(hwnd);
+    InvalidateRect(hwnd, NULL, TRUE);
+    OpenPointingContext(hwnd, TRUE);
+}
+
+static void OnKillFocus(HWND hwnd)
+{
+    ChangeState(hwnd, 0, SA_FOCUSED | SA_SUSPENDED);
+    if (!(GetState(hwnd) & SA_DEFINED)) {
+        LONG r[4];
+        GetArea(hwnd, SA_SAVED, r);
+        SetCurrent(hwnd, r);
+    }
+    KillTimer(hwnd, SA_TIMER);
+    SetPointingMode(hwnd, FALSE);
+    ChangeState(hwnd, 0, SA_POINTING | SA_SECOND_DUE);
+    Notify(hwnd, SAN_CHANGED);
+    Notify(hwnd, SAN_FOCUS_LEFT);
+    InvalidateRect(hwnd, NULL, TRUE);
+    OpenPointingContext(hwnd, FALSE);
+}
+
+static void OnMouseClick(HWND hwnd)
+{
+    WORD state = GetState(hwnd);
+    if (state & SA_SUSPENDED) {
+        ChangeState(hwnd, SA_CLICK_DOWN, SA_SUSPENDED | SA_ENDED);
+        if (!(state & SA_SECOND_DUE))
+            StartFromWholeTablet(hwnd);
+        else
+            Notify(hwnd, SAN_SECOND_DUE);
+        SetPointingMode(hwnd, TRUE);
+        ChangeState(hwnd, SA_POINTING, 0);
+    }
+    if (!(GetState(hwnd) & SA_FOCUSED))
+        SetFocus(hwnd);
+}
+
 static LRESULT CALLBACK SetAreaWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    switch (msg) {
+    case WM_PAINT:
+        Paint(hwnd);
+        return 0;
+    case WM_SETFOCUS:
+        OnSetFocus(hwnd);
+        return 0;
+    case WM_KILLFOCUS:
+        OnKillFocus(hwnd);
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnMouseClick(hwnd);
+        return 0;
+    case WM_KEYDOWN:
+        /* Tab, arrows, Enter and Escape stay the dialog's; any other key ends. */
+        if (!(GetState(hwnd) & SA_SUSPENDED))
+            Suspend(hwnd);
+        return 0;
+    case WM_TIMER:
+        if (wParam != SA_TIMER)
+            break;
+        KillTimer(hwnd, SA_TIMER);
+        if (GetState(hwnd) & SA_CLICK_DOWN)
+            SetTimer(hwnd, SA_TIMER, SA_TIMEOUT, NULL);
+        else
+            Suspend(hwnd);
+        return 0;
+    case CM_READ:
+        if (lParam) {
+            LONG r[4];
+            GetArea(hwnd, SA_CURRENT, r);
+            CopyMemory((LONG *)lParam, r, sizeof(r));
+        }
+        return 0;
+    case CM_WRITE:
+        if (lParam) {
+            LONG r[4];
+            CopyMemory(r, (const LONG *)lParam, sizeof(r));
+            SetCurrent(hwnd, r);
+            InvalidateRect(hwnd, NULL, TRUE);
+        }
+        return 0;
+    case WT_PACKET(WT_DEFBASE):
+        OnPacket(hwnd, (UINT)wParam);
+        return 0;
+    case WT_INFOCHANGE(WT_DEFBASE):
+        OnInfoChange(lParam);
+        return 0;
+    case WM_DESTROY:
+        /* Destroyed with the focus: put back the pointer, caret and context. */
+        if (GetState(hwnd) & SA_FOCUSED) {
+            KillTimer(hwnd, SA_TIMER);
+            SetPointingMode(hwnd, FALSE);
+            OpenPointingContext(hwnd, FALSE);
+            ChangeState(hwnd, 0, SA_FOCUSED | SA_POINTING);
+        }
+        return 0;
+    }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 

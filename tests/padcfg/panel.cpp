@@ -19,6 +19,7 @@ void ResetPanelState()
     g_tabletDevice = 0;
     g_units = 0;
     g_cursorName[0] = 0;
+    g_pointContext = NULL;
     g_exitWindowsEx = RecordLogOff;
     g_logOffs.clear();
 }

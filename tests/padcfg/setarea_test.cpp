@@ -1,0 +1,494 @@
+/*
+ * The tracking-area control in the Setup dialog's template, with a dialog
+ * procedure of the test's own that answers its notifications as the Setup
+ * dialog does (the rectangle read and written back, the prompts on the status
+ * line). The stand-in's pen moves in-process; timers are real.
+ */
+#include "dialogdriver.h"
+#include "panel.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <sstream>
+
+typedef std::vector<LONG> Area; /* left, top, right, bottom */
+static const LONG W = 11999;    /* the built-in tablet: 0 to 11999 on both axes */
+static const Area kWhole = {0, 0, W, W}, kStart = {1000, 2000, 5000, 6000};
+
+/* What the dialog saw: every code, and the rectangle it took at each 0x21. */
+static std::vector<int> s_codes;
+static std::vector<Area> s_taken;
+
+static Area Current(HWND area)
+{
+    LONG r[4];
+    SendMessageW(area, CM_READ, 0, (LPARAM)r);
+    return Area(r, r + 4);
+}
+
+static INT_PTR CALLBACK AreaDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
+{
+    HWND area = GetDlgItem(dlg, IDC_AREA);
+    if (msg == WM_INITDIALOG)
+        SendMessageW(area, CM_WRITE, 0, (LPARAM)kStart.data());
+    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
+        EndDialog(dlg, 0);
+    if (msg != WM_COMMAND || LOWORD(wParam) != IDC_AREA)
+        return msg == WM_INITDIALOG || msg == WM_COMMAND;
+
+    int code = HIWORD(wParam);
+    s_codes.push_back(code);
+    if (code == SAN_WHOLE || code == SAN_CHANGED) {
+        Area a = Current(area);
+        SendMessageW(area, CM_WRITE, 0, (LPARAM)a.data());
+        if (code == SAN_CHANGED)
+            s_taken.push_back(a);
+    }
+    /* 0x22 to 0x24 show strings 10 to 12, 0x28 string 13, 0x25 and 0x27 a blank. */
+    WCHAR line[80] = L" ";
+    UINT text = code == SAN_OUT_OF_RANGE ? IDS_OUT_OF_RANGE
+                : code >= SAN_FIRST_DUE && code <= SAN_DEFINED
+                    ? IDS_FIRST_CORNER + (code - SAN_FIRST_DUE)
+                    : 0;
+    if (text)
+        LoadStringW(GetModuleHandleW(NULL), text, line, 80);
+    if (text || code == SAN_CANCELLED || code == SAN_FOCUS_LEFT)
+        SetDlgItemTextW(dlg, IDC_STATUS, line);
+    return TRUE;
+}
+
+class SetArea : public ::testing::Test
+{
+  protected:
+    UINT(WINAPI *pen)(UINT cursor, DWORD buttons, LONG x, LONG y) = NULL;
+    UINT blinkTime = GetCaretBlinkTime();
+
+    void SetUp() override
+    {
+        s_codes.clear();
+        s_taken.clear();
+        UseDriver(DRIVER_STANDIN);
+        Tablet("");
+        ASSERT_TRUE(RegisterSetAreaClass(GetModuleHandleW(NULL)) &&
+                    RegisterTweakClass(GetModuleHandleW(NULL)));
+    }
+    void TearDown() override
+    {
+        /* Whatever the test did, the control has put everything back. */
+        EXPECT_EQ((HCTX)NULL, g_pointContext);
+        EXPECT_TRUE(PointerShown());
+        EXPECT_EQ(blinkTime, GetCaretBlinkTime());
+        UnloadWintab();
+        UseTablet("");
+    }
+
+    void Tablet(const std::string &ini)
+    {
+        UnloadWintab();
+        UseTablet(ini);
+        g_tabletDeviceChosen = FALSE;
+        WTInfoW(0, 0, NULL);
+        ASSERT_TRUE(StandinLoaded());
+        pen = (decltype(pen))(void (*)(void))GetProcAddress(GetModuleHandleW(L"wintab32.dll"),
+                                                            "StandinPenEvent");
+    }
+
+    /* Opens the dialog, runs script in it and closes it. */
+    void Run(const std::function<void(HWND dlg, HWND area)> &script)
+    {
+        DriveDialog(
+            L"Tablet Setup",
+            [] {
+                DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_SETUP), NULL,
+                                AreaDialogProc, 0);
+            },
+            [&](HWND dlg) {
+                script(dlg, GetDlgItem(dlg, IDC_AREA));
+                Click(dlg, IDCANCEL);
+            });
+    }
+
+    /* What a person does, word by word: "in" and "out" tab into and out of the
+       control, "click" is the mouse on it, "key" a key, and "b@x,y" puts the
+       pen at x, y (tablet counts, y downward) with buttons b down. */
+    void Do(HWND dlg, const std::string &steps)
+    {
+        std::istringstream words(steps);
+        std::string w;
+        while (words >> w) {
+            unsigned long b;
+            long x, y;
+            if (w == "in") {
+                SendMessageW(dlg, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dlg, IDC_BOTTOM), TRUE);
+                PressKey(dlg, VK_TAB);
+                ASSERT_EQ(IDC_AREA, FocusId(dlg));
+            } else if (w == "out") {
+                PressKey(dlg, VK_TAB);
+                ASSERT_NE(IDC_AREA, FocusId(dlg));
+            } else if (w == "click") {
+                PostMessageW(GetDlgItem(dlg, IDC_AREA), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+                PostMessageW(GetDlgItem(dlg, IDC_AREA), WM_LBUTTONUP, 0, 0);
+                DialogPump(dlg, 20);
+            } else if (w == "key") {
+                PressKey(dlg, VK_SPACE);
+            } else {
+                ASSERT_EQ(3, sscanf(w.c_str(), "%lu@%ld,%ld", &b, &x, &y)) << w;
+                pen(0, b, x, W - y);
+                DialogPump(dlg, 10);
+            }
+        }
+    }
+
+    static bool PointerShown()
+    {
+        CURSORINFO ci;
+        ZeroMemory(&ci, sizeof(ci));
+        ci.cbSize = sizeof(ci);
+        return GetCursorInfo(&ci) && (ci.flags & CURSOR_SHOWING);
+    }
+
+    /* The crosshair's centre in the control's client area, or x -99. */
+    static POINT CaretCentre(HWND area)
+    {
+        GUITHREADINFO gi;
+        ZeroMemory(&gi, sizeof(gi));
+        gi.cbSize = sizeof(gi);
+        GetGUIThreadInfo(GetCurrentThreadId(), &gi);
+        if (gi.hwndCaret != area)
+            return {-99, -99};
+        return {(gi.rcCaret.left + gi.rcCaret.right) / 2, (gi.rcCaret.top + gi.rcCaret.bottom) / 2};
+    }
+
+    /* Where tablet point (x, y) lies in the control, to within rounding: the
+       client less a one-pixel border, scaled. */
+    static POINT Expected(HWND area, LONG x, LONG y)
+    {
+        RECT rc = ClientRectOf(area);
+        int bx = GetSystemMetrics(SM_CXBORDER), by = GetSystemMetrics(SM_CYBORDER);
+        return {bx + (LONG)((double)x * (rc.right - 2 * bx) / W),
+                by + (LONG)((double)y * (rc.bottom - 2 * by) / W)};
+    }
+};
+
+TEST_F(SetArea, EdgeCasesAsTheDialogSeesThem)
+{
+    const wchar_t *first = L"Click on lower-left corner of active area";
+    const wchar_t *second = L"Click on upper-right corner of active area";
+    const Area half = {2000, 0, W, 9000}, defined = {2000, 3000, 8000, 9000};
+    const Area again = {3000, 0, W, 9000};
+    /* The lower-left corner at (2000, 9000), then the upper-right one at
+       (8000, 3000), its press still held. */
+    const std::string define = "in 0@2000,9000 1@2000,9000 0@2000,9000 1@8000,3000 ";
+    const std::vector<int> defining = {0x20, 0x22, 0x23, 0x21, 0x24, 0x21};
+    auto then = [](std::vector<int> a, std::vector<int> b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const struct {
+        const char *name;
+        std::string steps;
+        std::vector<int> codes;  /* what the dialog is told, in order */
+        std::vector<Area> taken; /* the rectangle at each 0x21 */
+        Area end;                /* the control's rectangle at the end */
+        const wchar_t *status;   /* the status line at the end */
+    } cases[] = {
+        {"tab in and straight out restores the area",
+         "in out",
+         {0x20, 0x22, 0x21, 0x27},
+         {kStart},
+         kStart,
+         L" "},
+        {"a button held as the capture starts is no corner",
+         "in 1@3000,9000 1@3500,9000 0@3500,9000 1@2000,9000",
+         {0x20, 0x22, 0x23, 0x21},
+         {half},
+         half,
+         second},
+        {"a press out of range takes nothing",
+         "in 0@2000,9000 1@2000,9000 0@2000,9000 0@1000,8000 1@1000,8000 0@1000,8000 "
+         "1@3000,9500",
+         {0x20, 0x22, 0x23, 0x21, 0x28},
+         {half},
+         half,
+         L"Out of range!"},
+        {"back in range the prompt returns",
+         "in 0@2000,9000 1@2000,9000 0@2000,9000 0@3000,9500 0@3000,8000",
+         {0x20, 0x22, 0x23, 0x21, 0x28, 0x23},
+         {half},
+         half,
+         second},
+        {"define, then leave: the area stays; the pen is ignored after the release",
+         define + "0@8000,3000 1@9000,1000 0@9000,1000 out",
+         then(defining, {0x21, 0x27}),
+         {half, defined, defined},
+         defined,
+         L" "},
+        {"a restart after a definition starts from the whole tablet, and leaving keeps it",
+         define + "0@8000,3000 click out",
+         then(defining, {0x20, 0x22, 0x21, 0x27}),
+         {half, defined, kWhole},
+         kWhole,
+         L" "},
+        {"a key ends the capture; a click resumes with the corner that is due",
+         "in 0@2000,9000 1@2000,9000 0@2000,9000 key 1@8000,3000 0@8000,3000 click "
+         "0@8000,3000 1@8000,3000",
+         {0x20, 0x22, 0x23, 0x21, 0x25, 0x23, 0x24, 0x21},
+         {half, defined},
+         defined,
+         L"Active area rectangle defined."},
+        {"another button ends the capture at its release",
+         "in 0@2000,9000 2@2000,9000 3@2000,9000 0@2000,9000 1@3000,8000 click",
+         {0x20, 0x22, 0x25, 0x20, 0x22},
+         {},
+         kWhole,
+         first},
+        /* An end that came while the defining press was held does not swallow
+           the next capture. */
+        {"a key while the defining press is held, then a resume",
+         define + "key click 0@3000,9000 1@3000,9000",
+         then(defining, {0x25, 0x20, 0x22, 0x23, 0x21}),
+         {half, defined, again},
+         again,
+         second},
+        {"leaving while the defining press is held, then coming back",
+         define + "out in 0@3000,9000 1@3000,9000",
+         then(defining, {0x21, 0x27, 0x20, 0x22, 0x23, 0x21}),
+         {half, defined, defined, again},
+         again,
+         second},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        s_codes.clear();
+        s_taken.clear();
+        Run([&](HWND dlg, HWND area) {
+            Do(dlg, c.steps);
+            /* Before the dialog closes, which takes the focus away. */
+            EXPECT_EQ(c.codes, s_codes);
+            EXPECT_EQ(c.taken, s_taken);
+            EXPECT_EQ(c.end, Current(area));
+            EXPECT_EQ(std::wstring(c.status), ItemText(dlg, IDC_STATUS));
+        });
+    }
+}
+
+TEST_F(SetArea, TimesOutFiveSecondsAfterTheLastPacketUnlessAClickButtonIsDown)
+{
+    Run([&](HWND dlg, HWND) {
+        Do(dlg, "in 1@6000,6000"); /* held from before the capture */
+        DialogPump(dlg, 6500);
+        EXPECT_EQ(s_codes.end(), std::find(s_codes.begin(), s_codes.end(), SAN_CANCELLED));
+
+        Do(dlg, "0@6000,6000");
+        DWORD released = GetTickCount();
+        EXPECT_TRUE(PumpUntil([] { return s_codes.back() == SAN_CANCELLED; }, 10000));
+        DWORD quiet = GetTickCount() - released;
+        EXPECT_GE(quiet, 4900u);
+        EXPECT_LE(quiet, 8000u);
+        EXPECT_EQ(L" ", ItemText(dlg, IDC_STATUS));
+        /* Suspended: a press takes nothing. */
+        size_t seen = s_codes.size();
+        Do(dlg, "0@2000,9000 1@2000,9000");
+        EXPECT_EQ(seen, s_codes.size());
+    });
+}
+
+TEST_F(SetArea, FocusOpensTheContextAndPenMovesHideThePointerUntilTheCaptureEnds)
+{
+    ShowCursor(TRUE); /* a display count above 0 must come back as it was */
+    Run([&](HWND dlg, HWND area) {
+        EXPECT_EQ((HCTX)NULL, g_pointContext);
+        Do(dlg, "in");
+        HCTX context = g_pointContext;
+        EXPECT_TRUE(WTOverlap(context, TRUE)) << "no context open";
+        EXPECT_TRUE(PointerShown()) << "hidden before the pen came";
+
+        for (POINT at : {POINT{6000, 6000}, POINT{3000, 9000}}) {
+            Do(dlg, "0@" + std::to_string(at.x) + "," + std::to_string(at.y));
+            EXPECT_FALSE(PointerShown());
+            POINT c = CaretCentre(area), e = Expected(area, at.x, at.y);
+            EXPECT_NEAR(e.x, c.x, 1);
+            EXPECT_NEAR(e.y, c.y, 1);
+            EXPECT_EQ(65000u, GetCaretBlinkTime()) << "the crosshair blinks";
+        }
+        POINT corner, at;
+        GetCaretPos(&corner);
+        ClientToScreen(area, &corner);
+        Do(dlg, "key");
+        EXPECT_TRUE(PointerShown());
+        EXPECT_EQ(-99, CaretCentre(area).x) << "the crosshair stayed";
+        EXPECT_EQ(blinkTime, GetCaretBlinkTime());
+        GetCursorPos(&at);
+        EXPECT_EQ(corner.x, at.x);
+        EXPECT_EQ(corner.y, at.y);
+
+        /* Resumed, a non-click button keeps the pointer hidden until it is up. */
+        Do(dlg, "click 0@6000,6000 2@6000,6000");
+        EXPECT_FALSE(PointerShown());
+        Do(dlg, "0@6000,6000");
+        EXPECT_TRUE(PointerShown());
+
+        Do(dlg, "out");
+        EXPECT_FALSE(WTOverlap(context, TRUE)) << "the context is still open";
+        /* The pen now goes to the driver's own context, not to the control. */
+        size_t seen = s_codes.size();
+        Do(dlg, "0@2000,9000 1@2000,9000");
+        EXPECT_EQ(seen, s_codes.size());
+        EXPECT_EQ(-99, CaretCentre(area).x);
+    });
+    EXPECT_EQ(0, ShowCursor(FALSE)) << "the display count was not put back";
+}
+
+TEST_F(SetArea, AChangedButtonMapChangesWhichButtonClicks)
+{
+    Run([&](HWND dlg, HWND) {
+        Do(dlg, "in 0@2000,9000");
+        /* Tip and barrel swap: the barrel now clicks left, the tip right. */
+        HMGR mgr = WTMgrOpen(dlg, WT_DEFBASE);
+        BYTE sys[32] = {SBN_RCLICK, SBN_LCLICK};
+        ASSERT_TRUE(WTMgrCsrButtonMap(mgr, 0, NULL, sys));
+        DialogPump(dlg, 20);
+        Do(dlg, "2@2000,9000 0@2000,9000 1@8000,3000");
+        EXPECT_EQ((std::vector<int>{0x20, 0x22, 0x23, 0x21, 0x25}), s_codes);
+        WTMgrClose(mgr);
+    });
+}
+
+TEST_F(SetArea, PaintsTheAreaOrAFocusRectangle)
+{
+    const struct {
+        const char *name;
+        bool focused;
+        Area area;
+        int inside;     /* colour at the middle of {1000, 2000, 5000, 6000} */
+        bool focusRect; /* the client's corner pixel inverted */
+    } cases[] = {
+        {"area without the focus", false, kStart, COLOR_BTNSHADOW, false},
+        {"area with the focus", true, kStart, COLOR_BTNFACE, false},
+        {"zero width with the focus", true, {3000, 2000, 3000, 6000}, COLOR_BTNTEXT, true},
+        {"zero height with the focus", true, {1000, 4000, 5000, 4000}, COLOR_BTNTEXT, true},
+        {"zero size without the focus", false, {1000, 2000, 1000, 2000}, COLOR_BTNTEXT, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Run([&](HWND dlg, HWND area) {
+            Do(dlg, c.focused ? "in" : "");
+            SendMessageW(area, CM_WRITE, 0, (LPARAM)c.area.data());
+            UpdateWindow(area);
+            POINT mid = Expected(area, 3000, 4000);
+            HDC dc = GetDC(area);
+            EXPECT_EQ(GetSysColor(c.inside), GetPixel(dc, mid.x, mid.y));
+            COLORREF surface = GetSysColor(COLOR_BTNTEXT);
+            EXPECT_EQ(c.focusRect, GetPixel(dc, 0, 0) != surface || GetPixel(dc, 1, 0) != surface);
+            ReleaseDC(area, dc);
+        });
+    }
+}
+
+/* pkCursor and the number of cursor types are the driver's word, and the
+   stand-in reports only cursors of the device, at most 16: doctored entries
+   of the binding report others. Unloading the library forgets them. */
+static FARPROC s_realPacket, s_realInfo;
+static UINT s_forgedCursor, s_forgedTypes;
+
+static BOOL WINAPI ForgedCursorPacket(HCTX ctx, UINT serial, LPVOID packet)
+{
+    BOOL r =
+        ((BOOL(WINAPI *)(HCTX, UINT, LPVOID))(void (*)(void))s_realPacket)(ctx, serial, packet);
+    if (r && packet)
+        *(UINT *)packet = s_forgedCursor;
+    return r;
+}
+
+static UINT WINAPI ForgedTypesInfo(UINT category, UINT index, LPVOID out)
+{
+    if (s_forgedTypes && category >= WTI_DEVICES && category < WTI_CURSORS &&
+        index == DVC_NCSRTYPES) {
+        if (out)
+            *(UINT *)out = s_forgedTypes;
+        return sizeof(UINT);
+    }
+    return ((UINT(WINAPI *)(UINT, UINT, LPVOID))(void (*)(void))s_realInfo)(category, index, out);
+}
+
+static FARPROC Doctor(const char *name, FARPROC with)
+{
+    for (int i = 0; i < g_wintabEntryCount; i++) {
+        WintabEntry *entry = &g_wintabEntries[i];
+        if (strcmp(entry->name, name) == 0) {
+            if (!entry->address)
+                ResolveWintabEntry(entry);
+            FARPROC real = entry->address;
+            entry->address = with;
+            return real;
+        }
+    }
+    return NULL;
+}
+
+TEST_F(SetArea, ACursorOutsideTheMaskTableClicksWithButtonZero)
+{
+    const std::vector<int> corner = {0x23, 0x21}, cancelled = {0x25};
+    const struct {
+        UINT types; /* cursor types the device reports; 0: the stand-in's two */
+        UINT cursor;
+        DWORD buttons;
+        std::vector<int> codes; /* after the press */
+    } cases[] = {
+        {0, 2, 1, corner}, /* beyond the device's types */
+        {0, 2, 2, cancelled},   {0, 0xFFFFFFFF, 1, corner},          {0, 0xFFFFFFFF, 4, cancelled},
+        {40, 35, 1, corner}, /* beyond the 32 masks */
+        {40, 35, 2, cancelled}, {0x40000000, 0x30000000, 1, corner},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.cursor);
+        Tablet("");
+        s_forgedCursor = c.cursor;
+        s_forgedTypes = c.types;
+        s_realPacket = Doctor("WTPacket", (FARPROC)(void (*)(void))ForgedCursorPacket);
+        s_realInfo = Doctor("WTInfoW", (FARPROC)(void (*)(void))ForgedTypesInfo);
+        ASSERT_TRUE(s_realPacket && s_realInfo);
+        Run([&](HWND dlg, HWND) {
+            Do(dlg, "in 0@2000,9000");
+            s_codes.clear();
+            Do(dlg, std::to_string(c.buttons) + "@2000,9000");
+            EXPECT_EQ(c.codes, s_codes);
+            Do(dlg, "0@2000,9000");
+        });
+    }
+}
+
+TEST_F(SetArea, AnAxisWithoutExtentMapsOntoTheBorder)
+{
+    const struct {
+        const char *axis;
+        Area whole;   /* what the dialog is told at the start */
+        bool xOnEdge; /* which coordinate of the crosshair sits on the border */
+    } cases[] = {
+        {"X=0, 0, 0, 0", {0, 0, 0, W}, true}, /* not reported */
+        {"X=5000, 5000, 1, 1000", {5000, 0, 5000, W}, true},
+        {"Y=0, 1, 1, 1000", {0, 0, W, 1}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.axis);
+        Tablet(std::string("[Device0]\r\n") + c.axis + "\r\n");
+        Run([&](HWND dlg, HWND area) {
+            Do(dlg, "in");
+            EXPECT_EQ(c.whole, Current(area));
+            Do(dlg, "0@6000,6000");
+            UpdateWindow(area);
+            POINT centre = CaretCentre(area);
+            if (c.xOnEdge)
+                EXPECT_EQ(GetSystemMetrics(SM_CXBORDER), centre.x);
+            else
+                EXPECT_EQ(GetSystemMetrics(SM_CYBORDER), centre.y);
+            /* Nothing is filled: the bare tablet shows. */
+            POINT mid = Expected(area, W / 2, W / 2);
+            HDC dc = GetDC(area);
+            EXPECT_EQ(GetSysColor(COLOR_BTNTEXT), GetPixel(dc, mid.x + 8, mid.y + 8));
+            ReleaseDC(area, dc);
+        });
+    }
+}
