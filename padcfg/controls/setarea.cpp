@@ -51,6 +51,18 @@ static DWORD s_clickMasks[MAX_CLICK_MASKS];
 static BOOL s_pointing;
 static HBITMAP s_crosshair;
 static int s_caretCx, s_caretCy;
+/* Where the crosshair stands, once shown, and where it is due. Redrawing the
+   caret is the dearest part of a packet: it is skipped when the pen stays
+   on the same pixel, and while newer packets wait in the queue it is left to
+   the newest (a pen moves less than a pixel between most packets). */
+static POINT s_caretAt, s_caretDue;
+static BOOL s_caretShown, s_caretPending;
+/* The time-out runs from the last packet; re-arming a timer for every
+   packet would cost a round trip to the window system each time. */
+static DWORD s_lastPacket;
+static BOOL s_timing;
+/* The axes the context was opened over, so packets need not ask the driver. */
+static AXIS s_captureX, s_captureY;
 /* Kept whole: a user's "no blinking" (INFINITE) does not fit 16 bits. */
 static UINT s_savedBlinkTime;
 static int s_pointerHides; /* ShowCursor(FALSE) calls to undo */
@@ -103,6 +115,18 @@ static void RepaintNow(HWND hwnd)
     UpdateWindow(hwnd);
 }
 
+static void StartTimeout(HWND hwnd, UINT ms)
+{
+    SetTimer(hwnd, SA_TIMER, ms, NULL);
+    s_timing = TRUE;
+}
+
+static void StopTimeout(HWND hwnd)
+{
+    KillTimer(hwnd, SA_TIMER);
+    s_timing = FALSE;
+}
+
 /* ---- Tablet geometry ---- */
 
 /* An axis the driver cannot deliver reads as empty (0 to 0). */
@@ -135,18 +159,23 @@ static LONG ScaleToClient(LONG v, LONG size, LONG extent)
     return (LONG)MulDivHalf((DWORD)v, (DWORD)size, (DWORD)extent);
 }
 
-static void MapTabletToClient(HWND hwnd, int n, POINT *points)
+static void MapWithAxes(HWND hwnd, const AXIS *x, const AXIS *y, int n, POINT *points)
 {
     RECT rc;
     GetClientRect(hwnd, &rc);
     int bx = GetSystemMetrics(SM_CXBORDER), by = GetSystemMetrics(SM_CYBORDER);
     LONG w = rc.right - 2 * bx, h = rc.bottom - 2 * by;
+    for (int i = 0; i < n; i++) {
+        points[i].x = ScaleToClient(points[i].x, w, x->axMax - x->axMin) + bx;
+        points[i].y = ScaleToClient(points[i].y, h, y->axMax - y->axMin) + by;
+    }
+}
+
+static void MapTabletToClient(HWND hwnd, int n, POINT *points)
+{
     AXIS x, y;
     ReadAxes(&x, &y);
-    for (int i = 0; i < n; i++) {
-        points[i].x = ScaleToClient(points[i].x, w, x.axMax - x.axMin) + bx;
-        points[i].y = ScaleToClient(points[i].y, h, y.axMax - y.axMin) + by;
-    }
+    MapWithAxes(hwnd, &x, &y, n, points);
 }
 
 static void Paint(HWND hwnd)
@@ -221,8 +250,8 @@ static void OpenPointingContext(HWND hwnd, BOOL open)
     LOGCONTEXTW lc;
     ZeroMemory(&lc, sizeof(lc));
     WTInfoCopy(WTI_DEFCONTEXT, 0, &lc, sizeof(lc));
-    AXIS x, y;
-    ReadAxes(&x, &y);
+    ReadAxes(&s_captureX, &s_captureY);
+    const AXIS &x = s_captureX, &y = s_captureY;
     lc.lcOptions = CXO_MESSAGES;
     /* The control listens at the default base, whatever the default context says. */
     lc.lcMsgBase = WT_DEFBASE;
@@ -259,6 +288,30 @@ static HBITMAP MakeCrosshair(int cx, int cy)
     return bitmap;
 }
 
+static void PlaceCaret(HWND hwnd)
+{
+    if (!s_caretPending)
+        return;
+    s_caretPending = FALSE;
+    SetCaretPos(s_caretDue.x, s_caretDue.y);
+    s_caretAt = s_caretDue;
+    if (!s_caretShown)
+        ShowCaret(hwnd);
+    s_caretShown = TRUE;
+}
+
+/* The crosshair centred on pen position p of the client area. */
+static void FollowPen(HWND hwnd, POINT p)
+{
+    s_caretDue.x = p.x - s_caretCx / 2;
+    s_caretDue.y = p.y - s_caretCy / 2;
+    s_caretPending = !s_caretShown || s_caretDue.x != s_caretAt.x || s_caretDue.y != s_caretAt.y;
+    MSG newer;
+    if (s_caretPending && !PeekMessageW(&newer, hwnd, WT_PACKET(WT_DEFBASE), WT_PACKET(WT_DEFBASE),
+                                        PM_NOREMOVE | PM_NOYIELD))
+        PlaceCaret(hwnd);
+}
+
 static void SetPointingMode(HWND hwnd, BOOL on)
 {
     if (s_pointing == on)
@@ -280,11 +333,13 @@ static void SetPointingMode(HWND hwnd, BOOL on)
         s_caretCy = GetSystemMetrics(SM_CYCURSOR);
         s_crosshair = MakeCrosshair(s_caretCx, s_caretCy);
         CreateCaret(hwnd, s_crosshair, 0, 0);
+        s_caretShown = s_caretPending = FALSE;
         s_savedBlinkTime = GetCaretBlinkTime();
         SetCaretBlinkTime(SA_NO_BLINK);
         return;
     }
 
+    PlaceCaret(hwnd);
     POINT caret = {0, 0};
     GetCaretPos(&caret);
     DestroyCaret();
@@ -304,7 +359,7 @@ static void SetPointingMode(HWND hwnd, BOOL on)
 /* The end of a capture by a key, the time-out or a non-click button. */
 static void Suspend(HWND hwnd)
 {
-    KillTimer(hwnd, SA_TIMER);
+    StopTimeout(hwnd);
     SetPointingMode(hwnd, FALSE);
     ChangeState(hwnd, SA_SUSPENDED, SA_POINTING);
     Notify(hwnd, SAN_CANCELLED);
@@ -333,7 +388,7 @@ static void TakeCorner(HWND hwnd, LONG x, LONG y)
         ChangeState(hwnd, SA_SECOND_DUE, 0);
         Notify(hwnd, SAN_SECOND_DUE);
     } else {
-        KillTimer(hwnd, SA_TIMER);
+        StopTimeout(hwnd);
         r[2] = x; /* upper-right */
         r[1] = y;
         SetCurrent(hwnd, r);
@@ -366,11 +421,9 @@ static void OnPacket(HWND hwnd, UINT serial)
         ChangeState(hwnd, SA_POINTING, 0);
     }
 
-    /* The crosshair is centred on the pen. */
     POINT p = {pkt.pkX, pkt.pkY};
-    MapTabletToClient(hwnd, 1, &p);
-    SetCaretPos(p.x - s_caretCx / 2, p.y - s_caretCy / 2);
-    ShowCaret(hwnd);
+    MapWithAxes(hwnd, &s_captureX, &s_captureY, 1, &p);
+    FollowPen(hwnd, p);
 
     LONG r[4];
     GetArea(hwnd, SA_CURRENT, r);
@@ -386,7 +439,7 @@ static void OnPacket(HWND hwnd, UINT serial)
     DWORD mask = ClickMask(pkt.pkCursor);
     if (pkt.pkButtons & ~mask) {
         /* Another button ends the capture; it ends for good at the release. */
-        KillTimer(hwnd, SA_TIMER);
+        StopTimeout(hwnd);
         ChangeState(hwnd, SA_ENDED, SA_POINTING);
         Notify(hwnd, SAN_CANCELLED);
         return;
@@ -399,8 +452,23 @@ static void OnPacket(HWND hwnd, UINT serial)
             TakeCorner(hwnd, pkt.pkX, pkt.pkY);
     }
     /* Once the area is defined only the release is awaited: no time-out. */
-    if (!(GetState(hwnd) & SA_ENDED))
-        SetTimer(hwnd, SA_TIMER, SA_TIMEOUT, NULL);
+    if (!(GetState(hwnd) & SA_ENDED)) {
+        s_lastPacket = GetTickCount();
+        if (!s_timing)
+            StartTimeout(hwnd, SA_TIMEOUT);
+    }
+}
+
+static void OnTimeout(HWND hwnd)
+{
+    StopTimeout(hwnd);
+    DWORD quiet = GetTickCount() - s_lastPacket;
+    if (quiet < SA_TIMEOUT)
+        StartTimeout(hwnd, SA_TIMEOUT - quiet);
+    else if (GetState(hwnd) & SA_CLICK_DOWN)
+        StartTimeout(hwnd, SA_TIMEOUT);
+    else
+        Suspend(hwnd);
 }
 
 static void OnInfoChange(LPARAM lParam)
@@ -435,7 +503,7 @@ static void OnKillFocus(HWND hwnd)
         GetArea(hwnd, SA_SAVED, r);
         SetCurrent(hwnd, r);
     }
-    KillTimer(hwnd, SA_TIMER);
+    StopTimeout(hwnd);
     SetPointingMode(hwnd, FALSE);
     ChangeState(hwnd, 0, SA_POINTING | SA_SECOND_DUE);
     Notify(hwnd, SAN_CHANGED);
@@ -483,11 +551,7 @@ static LRESULT CALLBACK SetAreaWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     case WM_TIMER:
         if (wParam != SA_TIMER)
             break;
-        KillTimer(hwnd, SA_TIMER);
-        if (GetState(hwnd) & SA_CLICK_DOWN)
-            SetTimer(hwnd, SA_TIMER, SA_TIMEOUT, NULL);
-        else
-            Suspend(hwnd);
+        OnTimeout(hwnd);
         return 0;
     case CM_READ:
         if (lParam) {
@@ -513,7 +577,7 @@ static LRESULT CALLBACK SetAreaWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     case WM_DESTROY:
         /* Destroyed with the focus: put back the pointer, caret and context. */
         if (GetState(hwnd) & SA_FOCUSED) {
-            KillTimer(hwnd, SA_TIMER);
+            StopTimeout(hwnd);
             SetPointingMode(hwnd, FALSE);
             OpenPointingContext(hwnd, FALSE);
             ChangeState(hwnd, 0, SA_FOCUSED | SA_POINTING);

@@ -112,7 +112,8 @@ class SetArea : public ::testing::Test
 
     /* What a person does, word by word: "in" and "out" tab into and out of the
        control, "click" is the mouse on it, "key" a key, and "b@x,y" puts the
-       pen at x, y (tablet counts, y downward) with buttons b down. */
+       pen at x, y (tablet counts, y downward) with buttons b down ("~b@x,y"
+       only queues the packet, to be handled with the next). */
     void Do(HWND dlg, const std::string &steps)
     {
         std::istringstream words(steps);
@@ -134,9 +135,11 @@ class SetArea : public ::testing::Test
             } else if (w == "key") {
                 PressKey(dlg, VK_SPACE);
             } else {
-                ASSERT_EQ(3, sscanf(w.c_str(), "%lu@%ld,%ld", &b, &x, &y)) << w;
+                bool queued = w[0] == '~';
+                ASSERT_EQ(3, sscanf(w.c_str() + queued, "%lu@%ld,%ld", &b, &x, &y)) << w;
                 pen(0, b, x, W - y);
-                DialogPump(dlg, 10);
+                if (!queued)
+                    DialogPump(dlg, 10);
             }
         }
     }
@@ -329,6 +332,16 @@ TEST_F(SetArea, FocusOpensTheContextAndPenMovesHideThePointerUntilTheCaptureEnds
         EXPECT_FALSE(PointerShown());
         Do(dlg, "0@6000,6000");
         EXPECT_TRUE(PointerShown());
+        /* A burst handled at once ends at its newest packet: the crosshair, and
+           the pointer after another button's release. */
+        Do(dlg, "click ~0@6000,6000 ~2@3000,9000 0@3000,9000");
+        POINT e = Expected(area, 3000, 9000);
+        e.x -= GetSystemMetrics(SM_CXCURSOR) / 2;
+        e.y -= GetSystemMetrics(SM_CYCURSOR) / 2;
+        ClientToScreen(area, &e);
+        GetCursorPos(&at);
+        EXPECT_NEAR(e.x, at.x, 1);
+        EXPECT_NEAR(e.y, at.y, 1);
 
         Do(dlg, "out");
         EXPECT_FALSE(WTOverlap(context, TRUE)) << "the context is still open";
