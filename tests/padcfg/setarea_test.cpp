@@ -1,63 +1,16 @@
 /*
  * The tracking-area control in the Setup dialog's template, with a dialog
- * procedure of the test's own that answers its notifications as the Setup
- * dialog does (the rectangle read and written back, the prompts on the status
- * line). The stand-in's pen moves in-process; timers are real.
+ * procedure of the test's own (areadialog.h). The stand-in's pen moves
+ * in-process; timers are real.
  */
+#include "areadialog.h"
 #include "dialogdriver.h"
-#include "panel.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 #include <sstream>
-
-typedef std::vector<LONG> Area; /* left, top, right, bottom */
-static const LONG W = 11999;    /* the built-in tablet: 0 to 11999 on both axes */
-static const Area kWhole = {0, 0, W, W}, kStart = {1000, 2000, 5000, 6000};
-
-/* What the dialog saw: every code, and the rectangle it took at each 0x21. */
-static std::vector<int> s_codes;
-static std::vector<Area> s_taken;
-
-static Area Current(HWND area)
-{
-    LONG r[4];
-    SendMessageW(area, CM_READ, 0, (LPARAM)r);
-    return Area(r, r + 4);
-}
-
-static INT_PTR CALLBACK AreaDialogProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM)
-{
-    HWND area = GetDlgItem(dlg, IDC_AREA);
-    if (msg == WM_INITDIALOG)
-        SendMessageW(area, CM_WRITE, 0, (LPARAM)kStart.data());
-    if (msg == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL))
-        EndDialog(dlg, 0);
-    if (msg != WM_COMMAND || LOWORD(wParam) != IDC_AREA)
-        return msg == WM_INITDIALOG || msg == WM_COMMAND;
-
-    int code = HIWORD(wParam);
-    s_codes.push_back(code);
-    if (code == SAN_WHOLE || code == SAN_CHANGED) {
-        Area a = Current(area);
-        SendMessageW(area, CM_WRITE, 0, (LPARAM)a.data());
-        if (code == SAN_CHANGED)
-            s_taken.push_back(a);
-    }
-    /* 0x22 to 0x24 show strings 10 to 12, 0x28 string 13, 0x25 and 0x27 a blank. */
-    WCHAR line[80] = L" ";
-    UINT text = code == SAN_OUT_OF_RANGE ? IDS_OUT_OF_RANGE
-                : code >= SAN_FIRST_DUE && code <= SAN_DEFINED
-                    ? IDS_FIRST_CORNER + (code - SAN_FIRST_DUE)
-                    : 0;
-    if (text)
-        LoadStringW(GetModuleHandleW(NULL), text, line, 80);
-    if (text || code == SAN_CANCELLED || code == SAN_FOCUS_LEFT)
-        SetDlgItemTextW(dlg, IDC_STATUS, line);
-    return TRUE;
-}
 
 class SetArea : public ::testing::Test
 {
@@ -67,12 +20,8 @@ class SetArea : public ::testing::Test
 
     void SetUp() override
     {
-        s_codes.clear();
-        s_taken.clear();
         UseDriver(DRIVER_STANDIN);
         Tablet("");
-        ASSERT_TRUE(RegisterSetAreaClass(GetModuleHandleW(NULL)) &&
-                    RegisterTweakClass(GetModuleHandleW(NULL)));
     }
     void TearDown() override
     {
@@ -98,22 +47,17 @@ class SetArea : public ::testing::Test
     /* Opens the dialog, runs script in it and closes it. */
     void Run(const std::function<void(HWND dlg, HWND area)> &script)
     {
-        DriveDialog(
-            L"Tablet Setup",
-            [] {
-                DialogBoxParamW(GetModuleHandleW(NULL), MAKEINTRESOURCEW(IDD_SETUP), NULL,
-                                AreaDialogProc, 0);
-            },
-            [&](HWND dlg) {
-                script(dlg, GetDlgItem(dlg, IDC_AREA));
-                Click(dlg, IDCANCEL);
-            });
+        DriveDialog(L"Tablet Setup", OpenAreaDialog, [&](HWND dlg) {
+            script(dlg, GetDlgItem(dlg, IDC_AREA));
+            Click(dlg, IDCANCEL);
+        });
     }
 
     /* What a person does, word by word: "in" and "out" tab into and out of the
        control, "click" is the mouse on it, "key" a key, and "b@x,y" puts the
-       pen at x, y (tablet counts, y downward) with buttons b down ("~b@x,y"
-       only queues the packet, to be handled with the next). */
+       pen at x, y (tablet counts, y downward) with buttons b down ("b@x,y/c"
+       with cursor c, "~b@x,y" only queues the packet, to be handled with the
+       next). */
     void Do(HWND dlg, const std::string &steps)
     {
         std::istringstream words(steps);
@@ -121,10 +65,9 @@ class SetArea : public ::testing::Test
         while (words >> w) {
             unsigned long b;
             long x, y;
+            unsigned cursor = 0;
             if (w == "in") {
-                SendMessageW(dlg, WM_NEXTDLGCTL, (WPARAM)GetDlgItem(dlg, IDC_BOTTOM), TRUE);
-                PressKey(dlg, VK_TAB);
-                ASSERT_EQ(IDC_AREA, FocusId(dlg));
+                TabIntoArea(dlg);
             } else if (w == "out") {
                 PressKey(dlg, VK_TAB);
                 ASSERT_NE(IDC_AREA, FocusId(dlg));
@@ -136,8 +79,9 @@ class SetArea : public ::testing::Test
                 PressKey(dlg, VK_SPACE);
             } else {
                 bool queued = w[0] == '~';
-                ASSERT_EQ(3, sscanf(w.c_str() + queued, "%lu@%ld,%ld", &b, &x, &y)) << w;
-                pen(0, b, x, W - y);
+                ASSERT_LE(3, sscanf(w.c_str() + queued, "%lu@%ld,%ld/%u", &b, &x, &y, &cursor))
+                    << w;
+                pen(cursor, b, x, W - y);
                 if (!queued)
                     DialogPump(dlg, 10);
             }
@@ -264,13 +208,11 @@ TEST_F(SetArea, EdgeCasesAsTheDialogSeesThem)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        s_codes.clear();
-        s_taken.clear();
         Run([&](HWND dlg, HWND area) {
             Do(dlg, c.steps);
             /* Before the dialog closes, which takes the focus away. */
-            EXPECT_EQ(c.codes, s_codes);
-            EXPECT_EQ(c.taken, s_taken);
+            EXPECT_EQ(c.codes, g_codes);
+            EXPECT_EQ(c.taken, g_taken);
             EXPECT_EQ(c.end, Current(area));
             EXPECT_EQ(std::wstring(c.status), ItemText(dlg, IDC_STATUS));
         });
@@ -282,19 +224,19 @@ TEST_F(SetArea, TimesOutFiveSecondsAfterTheLastPacketUnlessAClickButtonIsDown)
     Run([&](HWND dlg, HWND) {
         Do(dlg, "in 1@6000,6000"); /* held from before the capture */
         DialogPump(dlg, 6500);
-        EXPECT_EQ(s_codes.end(), std::find(s_codes.begin(), s_codes.end(), SAN_CANCELLED));
+        EXPECT_EQ(g_codes.end(), std::find(g_codes.begin(), g_codes.end(), SAN_CANCELLED));
 
         Do(dlg, "0@6000,6000");
         DWORD released = GetTickCount();
-        EXPECT_TRUE(PumpUntil([] { return s_codes.back() == SAN_CANCELLED; }, 10000));
+        EXPECT_TRUE(PumpUntil([] { return g_codes.back() == SAN_CANCELLED; }, 10000));
         DWORD quiet = GetTickCount() - released;
         EXPECT_GE(quiet, 4900u);
         EXPECT_LE(quiet, 8000u);
         EXPECT_EQ(L" ", ItemText(dlg, IDC_STATUS));
         /* Suspended: a press takes nothing. */
-        size_t seen = s_codes.size();
+        size_t seen = g_codes.size();
         Do(dlg, "0@2000,9000 1@2000,9000");
-        EXPECT_EQ(seen, s_codes.size());
+        EXPECT_EQ(seen, g_codes.size());
     });
 }
 
@@ -346,9 +288,9 @@ TEST_F(SetArea, FocusOpensTheContextAndPenMovesHideThePointerUntilTheCaptureEnds
         Do(dlg, "out");
         EXPECT_FALSE(WTOverlap(context, TRUE)) << "the context is still open";
         /* The pen now goes to the driver's own context, not to the control. */
-        size_t seen = s_codes.size();
+        size_t seen = g_codes.size();
         Do(dlg, "0@2000,9000 1@2000,9000");
-        EXPECT_EQ(seen, s_codes.size());
+        EXPECT_EQ(seen, g_codes.size());
         EXPECT_EQ(-99, CaretCentre(area).x);
     });
     EXPECT_EQ(0, ShowCursor(FALSE)) << "the display count was not put back";
@@ -364,7 +306,7 @@ TEST_F(SetArea, AChangedButtonMapChangesWhichButtonClicks)
         ASSERT_TRUE(WTMgrCsrButtonMap(mgr, 0, NULL, sys));
         DialogPump(dlg, 20);
         Do(dlg, "2@2000,9000 0@2000,9000 1@8000,3000");
-        EXPECT_EQ((std::vector<int>{0x20, 0x22, 0x23, 0x21, 0x25}), s_codes);
+        EXPECT_EQ((std::vector<int>{0x20, 0x22, 0x23, 0x21, 0x25}), g_codes);
         WTMgrClose(mgr);
     });
 }
@@ -465,9 +407,9 @@ TEST_F(SetArea, ACursorOutsideTheMaskTableClicksWithButtonZero)
         ASSERT_TRUE(s_realPacket && s_realInfo);
         Run([&](HWND dlg, HWND) {
             Do(dlg, "in 0@2000,9000");
-            s_codes.clear();
+            g_codes.clear();
             Do(dlg, std::to_string(c.buttons) + "@2000,9000");
-            EXPECT_EQ(c.codes, s_codes);
+            EXPECT_EQ(c.codes, g_codes);
             Do(dlg, "0@2000,9000");
         });
     }
@@ -483,6 +425,7 @@ TEST_F(SetArea, AnAxisWithoutExtentMapsOntoTheBorder)
         {"X=0, 0, 0, 0", {0, 0, 0, W}, true}, /* not reported */
         {"X=5000, 5000, 1, 1000", {5000, 0, 5000, W}, true},
         {"Y=0, 1, 1, 1000", {0, 0, W, 1}, false},
+        {"X=1000, -1000, 1, 1000", {1000, 0, -1000, W}, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.axis);
@@ -502,6 +445,40 @@ TEST_F(SetArea, AnAxisWithoutExtentMapsOntoTheBorder)
             HDC dc = GetDC(area);
             EXPECT_EQ(GetSysColor(COLOR_BTNTEXT), GetPixel(dc, mid.x + 8, mid.y + 8));
             ReleaseDC(area, dc);
+        });
+    }
+}
+
+TEST_F(SetArea, TabletsFromTheField)
+{
+    const struct {
+        const char *name, *ini, *steps;
+        std::vector<int> codes;
+    } cases[] = {
+        {"a cursor whose map cannot be read clicks with button 0",
+         "[Cursor0]\r\nSysButtonMap=0x04,0x01\r\nNoSysButtonMap=1\r\n",
+         "in 0@2000,9000 1@2000,9000",
+         {0x20, 0x22, 0x23, 0x21}},
+        /* Its map says button 1; beyond the 32 masks button 0 is taken. */
+        {"cursor 35 of 40 clicks with button 0",
+         "[Interface]\r\nCursors=40\r\n[Cursor35]\r\nSysButtonMap=0x04,0x01\r\n",
+         "in 0@2000,9000/35 1@2000,9000/35",
+         {0x20, 0x22, 0x23, 0x21}},
+        {"cursor 35 of 40: button 1 ends",
+         "[Interface]\r\nCursors=40\r\n",
+         "in 0@2000,9000/35 2@2000,9000/35",
+         {0x20, 0x22, 0x25}},
+        {"no context opens: the prompt stays until the focus leaves",
+         "[Interface]\r\nOpenFails=1\r\n",
+         "in 0@2000,9000 1@2000,9000 0@2000,9000 out",
+         {0x20, 0x22, 0x21, 0x27}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        Tablet(c.ini);
+        Run([&](HWND dlg, HWND) {
+            Do(dlg, c.steps);
+            EXPECT_EQ(c.codes, g_codes);
         });
     }
 }
