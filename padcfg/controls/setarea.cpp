@@ -132,11 +132,8 @@ static void StopTimeout(HWND hwnd)
 /* An axis the driver cannot deliver reads as empty (0 to 0). */
 static void ReadAxes(AXIS *x, AXIS *y)
 {
-    UINT device = WTI_DEVICES + GetTabletDevice();
-    ZeroMemory(x, sizeof(*x));
-    ZeroMemory(y, sizeof(*y));
-    WTInfoCopy(device, DVC_X, x, sizeof(*x));
-    WTInfoCopy(device, DVC_Y, y, sizeof(*y));
+    ReadTabletAxis(0, x);
+    ReadTabletAxis(KIND_Y, y);
 }
 
 static void WholeTablet(LONG r[4])
