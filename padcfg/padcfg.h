@@ -133,7 +133,42 @@ void ProbeSettings(TabletSettings *working);
 
 /* ---- settings/setup.cpp, buttons.cpp, area.cpp ------------------------- */
 
+#define SENS_TEXT_LEN 24
+#define STATUS_LEN 80
+
+extern TabletSettings g_working;  /* the settings being edited */
+extern TabletSettings g_original; /* as read at opening; Cancel and Revert put it back */
+extern int g_setupUnits;          /* units of the area fields */
+extern DWORD g_keepAspect;        /* "Preserve Aspect Ratio", for the whole run */
+extern DWORD g_sensPercent;
+extern DWORD g_refRes; /* lines per unit that 100 % stands for */
+
 INT_PTR CALLBACK SetupDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+void FillSetupDialog(HWND hDlg, TabletSettings *r, int units, DWORD keep, DWORD sel);
+const WCHAR *SensitivityText(TabletSettings *r, DWORD percent);
+
+/* buttons.cpp */
+extern DWORD g_selButton;
+void FillButtonLists(HWND hDlg);
+BOOL OnButtonCommand(HWND hDlg, int id, int code);
+
+/* area.cpp */
+struct AreaRect {
+    DWORD left, top, right, bottom;
+};
+extern DWORD g_areaStep;
+extern DWORD g_screenAspect; /* the screen's height / width, 16.16 */
+extern DWORD g_maxAreaW, g_maxAreaH;
+extern AreaRect g_shownArea;
+
+DWORD Recentre(DWORD p, DWORD s0, DWORD s, DWORD extent);
+void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r);
+void FitAreaToAspect(TabletSettings *r);
+void TakeControlArea(DWORD keep, AreaRect *q, TabletSettings *r);
+void PrepareAreaControl(HWND control);
+void ShowAreaFields(HWND hDlg, const TabletSettings *r, int units, BOOL all);
+void ShowStatus(HWND hDlg, UINT stringId);
+BOOL OnAreaCommand(HWND hDlg, int id, int code);
 
 /* ---- settings/features.cpp --------------------------------------------- */
 

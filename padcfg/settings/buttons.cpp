@@ -1,0 +1,105 @@
+/*
+ * The "Button Assignments" group of the Setup dialog: the mouse action of
+ * each button of the active cursor, or the cursor's default map. Only the low
+ * nibble of a map byte is shown and edited; the high nibble rides along.
+ */
+#include "padcfg.h"
+
+#define ACTION_TEXT_LEN 40
+#define ACTION_COUNT 10
+#define MAP_BYTES 32
+
+DWORD g_selButton;
+
+/* The driver's list of button names, read whole however long it is. Names
+   beyond the 32 bytes of the map have no action to show and are left out. */
+static void FillButtonNames(HWND list)
+{
+    UINT c = WTI_CURSORS + GetActiveCursor();
+    UINT bytes = WTInfoW(c, CSR_BTNNAMES, NULL);
+    if (bytes == 0)
+        return;
+    UINT chars = bytes / sizeof(WCHAR) + 2;
+    WCHAR *names = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, chars * sizeof(WCHAR));
+    if (!names)
+        return;
+    WTInfoText(c, CSR_BTNNAMES, names, chars);
+    const WCHAR *end = names + chars;
+    int n = 0;
+    for (const WCHAR *p = names; p < end && *p && n < MAP_BYTES; n++) {
+        SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)p);
+        p += lstrlenW(p) + 1;
+    }
+    HeapFree(GetProcessHeap(), 0, names);
+}
+
+void FillButtonLists(HWND hDlg)
+{
+    g_selButton = 0;
+    FillButtonNames(GetDlgItem(hDlg, IDC_BUTTON_LIST));
+
+    WCHAR text[ACTION_TEXT_LEN];
+    for (UINT i = 0; i < ACTION_COUNT; i++) {
+        if (LoadStringW(g_hInst, IDS_ACTION_FIRST + i, text, ACTION_TEXT_LEN) <= 0)
+            text[0] = 0;
+        SendDlgItemMessageW(hDlg, IDC_ACTION_LIST, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+}
+
+static void ShowSelectedAction(HWND hDlg)
+{
+    SendDlgItemMessageW(hDlg, IDC_BUTTON_LIST, CB_SETCURSEL, g_selButton, 0);
+    SendDlgItemMessageW(hDlg, IDC_ACTION_LIST, CB_SETCURSEL,
+                        g_working.sysButtonMap[g_selButton] & 0x0F, 0);
+}
+
+static void OnDefaultToggle(HWND hDlg)
+{
+    g_working.defaultButtons = !IsDlgButtonChecked(hDlg, IDC_DEFAULT_BUTTONS);
+    CheckDlgButton(hDlg, IDC_DEFAULT_BUTTONS,
+                   g_working.defaultButtons ? BST_CHECKED : BST_UNCHECKED);
+    if (g_working.defaultButtons) {
+        /* Learn the cursor's default map without changing the driver. */
+        ProbeSettings(&g_working);
+        ShowSelectedAction(hDlg);
+    }
+    EnableControlRange(hDlg, IDC_ACTION_LIST, IDC_ACTION_LIST, !g_working.defaultButtons);
+}
+
+/* A list's selection, or -1 when it has none or it lies outside limit. */
+static int Selection(HWND hDlg, int id, int limit)
+{
+    LRESULT sel = SendDlgItemMessageW(hDlg, id, CB_GETCURSEL, 0, 0);
+    return sel >= 0 && sel < limit ? (int)sel : -1;
+}
+
+BOOL OnButtonCommand(HWND hDlg, int id, int code)
+{
+    switch (id) {
+    case IDC_DEFAULT_BUTTONS:
+        OnDefaultToggle(hDlg);
+        return TRUE;
+    case IDC_BUTTON_LIST: {
+        if (code != CBN_SELCHANGE)
+            return FALSE;
+        int sel = Selection(hDlg, IDC_BUTTON_LIST, MAP_BYTES);
+        if (sel >= 0) {
+            g_selButton = (DWORD)sel;
+            ShowSelectedAction(hDlg);
+        }
+        return TRUE;
+    }
+    case IDC_ACTION_LIST: {
+        if (code != CBN_SELCHANGE)
+            return FALSE;
+        int action = Selection(hDlg, IDC_ACTION_LIST, 16);
+        if (action >= 0) {
+            BYTE *b = &g_working.sysButtonMap[g_selButton];
+            *b = (BYTE)((*b & 0xF0) | action);
+            g_working.defaultButtons = 0;
+        }
+        return TRUE;
+    }
+    }
+    return FALSE;
+}
