@@ -6,6 +6,26 @@ static std::wstring s_logPath;
 static Driver s_driver = DRIVER_STANDIN;
 
 std::vector<std::pair<UINT, DWORD>> g_logOffs;
+int g_beeps;
+
+/* The panel's code linked into this program calls MessageBeep through this
+   program's import table: the slot is pointed at a counter. */
+extern "C" void *__imp_MessageBeep;
+
+static BOOL WINAPI CountBeep(UINT type)
+{
+    (void)type;
+    g_beeps++;
+    return TRUE;
+}
+
+static void CountBeeps()
+{
+    DWORD protect;
+    VirtualProtect(&__imp_MessageBeep, sizeof(void *), PAGE_READWRITE, &protect);
+    __imp_MessageBeep = (void *)CountBeep;
+    VirtualProtect(&__imp_MessageBeep, sizeof(void *), protect, &protect);
+}
 
 static BOOL WINAPI RecordLogOff(UINT flags, DWORD reserved)
 {
@@ -20,6 +40,7 @@ void ResetPanelState()
     g_units = 0;
     g_cursorName[0] = 0;
     g_pointContext = NULL;
+    g_keepAspect = 0;
     g_exitWindowsEx = RecordLogOff;
     g_logOffs.clear();
 }
@@ -38,6 +59,7 @@ static struct InstallReset {
     {
         ::testing::UnitTest::GetInstance()->listeners().Append(new PanelStateReset);
         g_exitWindowsEx = RecordLogOff;
+        CountBeeps();
     }
 } s_installReset;
 
@@ -161,4 +183,48 @@ HWND MainWindow()
 HWND Tile(int id)
 {
     return GetDlgItem(MainWindow(), id);
+}
+
+static BOOL CALLBACK CollectContext(HCTX hctx, LPARAM lParam)
+{
+    LOGCONTEXTW lc;
+    WTGetW(hctx, &lc);
+    ((std::vector<LOGCONTEXTW> *)lParam)->push_back(lc);
+    return TRUE;
+}
+
+/* The driver's open contexts in its order, then its default system context. */
+std::vector<LOGCONTEXTW> Contexts()
+{
+    std::vector<LOGCONTEXTW> all;
+    WTMgrContextEnum(g_hMgr, CollectContext, (LPARAM)&all);
+    LOGCONTEXTW lc;
+    ZeroMemory(&lc, sizeof(lc));
+    WTGetW(WTMgrDefContext(g_hMgr, TRUE), &lc);
+    all.push_back(lc);
+    return all;
+}
+
+std::vector<BYTE> Map(UINT cursor, UINT index)
+{
+    std::vector<BYTE> map(32);
+    WTInfoW(WTI_CURSORS + cursor, index, map.data());
+    return map;
+}
+
+/* Everything the panel could change: contexts, the default, the cursors. */
+std::string DriverState()
+{
+    std::string state;
+    for (const LOGCONTEXTW &lc : Contexts())
+        state.append((const char *)&lc, sizeof(lc));
+    for (UINT c = 0; c < 2; c++) {
+        BOOL active = 0;
+        WTInfoW(WTI_CURSORS + c, CSR_ACTIVE, &active);
+        state += (char)active;
+        for (UINT index : {CSR_SYSBTNMAP, CSR_BUTTONMAP})
+            for (BYTE b : Map(c, index))
+                state += (char)b;
+    }
+    return state;
 }

@@ -40,6 +40,15 @@ void ResetPanelState();
 
 /* Log-off requests the panel made (the real one is never called in tests). */
 extern std::vector<std::pair<UINT, DWORD>> g_logOffs;
+/* MessageBeep calls of the panel, counted instead of sounded. */
+extern int g_beeps;
+
+/* The driver as the running panel sees it: its open contexts in its order,
+   then its default system context; a cursor's map; and everything the
+   panel could change (contexts, default, the first two cursors' state). */
+std::vector<LOGCONTEXTW> Contexts();
+std::vector<BYTE> Map(UINT cursor, UINT index = CSR_SYSBTNMAP);
+std::string DriverState();
 
 /* Brings the panel up as its entry point does, without the message loop. */
 HWND StartPanel();

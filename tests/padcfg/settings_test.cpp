@@ -24,50 +24,6 @@ class Settings : public ::testing::Test
     }
 };
 
-static BOOL CALLBACK CollectContext(HCTX hctx, LPARAM lParam)
-{
-    LOGCONTEXTW lc;
-    WTGetW(hctx, &lc);
-    ((std::vector<LOGCONTEXTW> *)lParam)->push_back(lc);
-    return TRUE;
-}
-
-/* The driver's open contexts in its order, then its default system context. */
-static std::vector<LOGCONTEXTW> Contexts()
-{
-    std::vector<LOGCONTEXTW> all;
-    WTMgrContextEnum(g_hMgr, CollectContext, (LPARAM)&all);
-    LOGCONTEXTW lc;
-    ZeroMemory(&lc, sizeof(lc));
-    WTGetW(WTMgrDefContext(g_hMgr, TRUE), &lc);
-    all.push_back(lc);
-    return all;
-}
-
-static std::vector<BYTE> Map(UINT cursor, UINT index = CSR_SYSBTNMAP)
-{
-    std::vector<BYTE> map(32);
-    WTInfoW(WTI_CURSORS + cursor, index, map.data());
-    return map;
-}
-
-/* Everything the panel could change: contexts, the default, the cursors. */
-static std::string DriverState()
-{
-    std::string state;
-    for (const LOGCONTEXTW &lc : Contexts())
-        state.append((const char *)&lc, sizeof(lc));
-    for (UINT c = 0; c < 2; c++) {
-        BOOL active = 0;
-        WTInfoW(WTI_CURSORS + c, CSR_ACTIVE, &active);
-        state += (char)active;
-        for (UINT index : {CSR_SYSBTNMAP, CSR_BUTTONMAP})
-            for (BYTE b : Map(c, index))
-                state += (char)b;
-    }
-    return state;
-}
-
 static std::vector<BYTE> Bytes(std::initializer_list<int> first)
 {
     std::vector<BYTE> map(32);

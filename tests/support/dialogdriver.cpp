@@ -159,6 +159,14 @@ void Click(HWND dlg, int id)
     DialogPump(dlg, 20);
 }
 
+void Focus(HWND dlg, int id)
+{
+    HWND item = GetDlgItem(dlg, id);
+    EXPECT_NE((HWND)NULL, item) << "no control " << id;
+    SendMessageW(dlg, WM_NEXTDLGCTL, (WPARAM)item, TRUE);
+    DialogPump(dlg, 20);
+}
+
 void Type(HWND dlg, int id, const wchar_t *text)
 {
     HWND edit = GetDlgItem(dlg, id);

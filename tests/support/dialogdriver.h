@@ -30,6 +30,7 @@ void DialogPump(HWND dlg, DWORD ms);
 void PressKey(HWND dlg, UINT vk);
 void PressAltKey(HWND dlg, wchar_t letter);       /* Alt + a mnemonic letter */
 void Click(HWND dlg, int id);                     /* a mouse click on a button */
+void Focus(HWND dlg, int id);                     /* a click into a control, taking the focus */
 void Type(HWND dlg, int id, const wchar_t *text); /* click into an edit, select all, type */
 void Choose(HWND dlg, int id, int index);         /* pick an entry of a drop-down list */
 
