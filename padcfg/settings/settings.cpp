@@ -139,6 +139,13 @@ static BOOL SameActions(const BYTE *a, const BYTE *b)
     return TRUE;
 }
 
+/* An edge of the driver's area, kept on the tablet: an area reported past
+   the tablet's edges would otherwise wrap round into huge counts. */
+static DWORD OnAxis(LONGLONG v, DWORD extent)
+{
+    return v < 0 ? 0 : v > (LONGLONG)extent ? extent : (DWORD)v;
+}
+
 void ReadSettings(TabletSettings *r)
 {
     LOGCONTEXTW ctx;
@@ -152,10 +159,14 @@ void ReadSettings(TabletSettings *r)
     r->sensitivity = ctx.lcSysSensX;
 
     DWORD width = GetTabletWidth(), height = GetTabletHeight();
-    r->left = (DWORD)ctx.lcInOrgX;
-    r->top = height - (DWORD)ctx.lcInOrgY - (DWORD)ctx.lcInExtY;
-    r->right = (DWORD)(ctx.lcInOrgX + ctx.lcInExtX);
-    r->bottom = height - (DWORD)ctx.lcInOrgY;
+    r->left = OnAxis(ctx.lcInOrgX, width);
+    r->top = OnAxis((LONGLONG)height - ctx.lcInOrgY - ctx.lcInExtY, height);
+    r->right = OnAxis((LONGLONG)ctx.lcInOrgX + ctx.lcInExtX, width);
+    r->bottom = OnAxis((LONGLONG)height - ctx.lcInOrgY, height);
+    if (r->right < r->left)
+        r->right = r->left;
+    if (r->bottom < r->top)
+        r->bottom = r->top;
     r->wholeTablet = r->left == 0 && r->top == 0 && r->right == width && r->bottom == height;
 
     /* The default map is learnt by resetting to it and putting the current

@@ -1,0 +1,373 @@
+/*
+ * The Setup dialog opened from the real main window and driven as a person
+ * drives it: typing and stepping the sensitivity, the four push buttons and
+ * what each leaves in the driver, the button assignments with the warning
+ * before a mouse button is lost, and the tracking area's fields.
+ */
+#include "panel.h"
+#include "dialogdriver.h"
+
+#include <gtest/gtest.h>
+
+/* A 500 lines-per-inch tablet in relative mode at sensitivity 0.75, its
+   area 10 inches wide. */
+static const char kRelative500[] =
+    "[Device0]\r\nX=0, 5999, 1, 500\r\nY=0, 5999, 1, 500\r\n"
+    "[Context0]\r\nInExtX=5000\r\nInExtY=5999\r\nOutExtX=5999\r\n"
+    "OutExtY=5999\r\nSysMode=1\r\nSysSensX=0.75\r\nSysSensY=0.75\r\n";
+
+/* A 10 x 10 inch tablet (10,000 counts a side) with the area's left edge and
+   width, and its top and height from the top edge, in counts. */
+static std::string Tablet10000(int left, int width, int top = 0, int height = 10000)
+{
+    return "[Device0]\r\nX=0, 10000, 1, 1000\r\nY=0, 10000, 1, 1000\r\n"
+           "[Context0]\r\nOutExtX=10000\r\nOutExtY=10000\r\nInOrgX=" +
+           std::to_string(left) + "\r\nInExtX=" + std::to_string(width) +
+           "\r\nInOrgY=" + std::to_string(10000 - top - height) +
+           "\r\nInExtY=" + std::to_string(height) + "\r\n";
+}
+
+class Setup : public ::testing::Test
+{
+  protected:
+    void TearDown() override
+    {
+        StopPanel();
+        UseTablet("");
+    }
+    /* The panel on this tablet, and the Setup dialog opened from the menu. */
+    void Open(const std::string &ini, const DialogScript &script)
+    {
+        ASSERT_NE((HWND)NULL, RestartPanel(ini));
+        OpenAgain(script);
+    }
+    static void OpenAgain(const DialogScript &script)
+    {
+        EXPECT_TRUE(DriveDialog(
+            L"Tablet Setup", [] { SendMessageW(MainWindow(), WM_COMMAND, IDM_SETUP, 0); }, script));
+    }
+};
+
+/* Typed text is taken when the field loses the focus. */
+static void Enter(HWND dlg, int id, const wchar_t *text)
+{
+    Type(dlg, id, text);
+    PressKey(dlg, VK_TAB);
+}
+
+TEST_F(Setup, SensitivityIsTypedInPerCentAndSteppedBetweenOneAndAHundred)
+{
+    const struct {
+        const wchar_t *typed;
+        const wchar_t *shown;
+        int beeps;
+    } cases[] = {
+        {L"50%", L"50%", 0}, {L"50 %", L"75%", 1}, {L"150", L"100%", 1}, {L"0", L"75%", 1},
+        {L"", L"75%", 0},    {L"7a", L"75%", 1},   {L"+5", L"75%", 1},   {L"1", L"1%", 0},
+    };
+    Open(kRelative500, [&](HWND dlg) {
+        EXPECT_EQ(L"75%", ItemText(dlg, IDC_SENS_EDIT));
+        for (const auto &c : cases) {
+            Enter(dlg, IDC_SENS_EDIT, L"75");
+            int beeps = g_beeps;
+            Enter(dlg, IDC_SENS_EDIT, c.typed);
+            EXPECT_EQ(c.shown, ItemText(dlg, IDC_SENS_EDIT)) << c.typed;
+            EXPECT_EQ(c.beeps, g_beeps - beeps) << c.typed;
+        }
+
+        /* The arrow keys in the field step it, and stop at the ends. */
+        const struct {
+            const wchar_t *from;
+            UINT key;
+            const wchar_t *after1, *after2;
+        } steps[] = {{L"99", VK_UP, L"100%", L"100%"}, {L"2", VK_DOWN, L"1%", L"1%"}};
+        for (const auto &s : steps) {
+            Enter(dlg, IDC_SENS_EDIT, s.from);
+            Focus(dlg, IDC_SENS_EDIT);
+            PressKey(dlg, s.key);
+            EXPECT_EQ(s.after1, ItemText(dlg, IDC_SENS_EDIT));
+            PressKey(dlg, s.key);
+            EXPECT_EQ(s.after2, ItemText(dlg, IDC_SENS_EDIT));
+        }
+        PressKey(dlg, VK_ESCAPE);
+    });
+}
+
+TEST_F(Setup, AHundredPerCentIsFiveHundredLinesSoOkHalvesAThousandLineTabletsSensitivity)
+{
+    const char ini[] = "[Context0]\r\nSysMode=1\r\nSysSensX=1\r\nSysSensY=1\r\n";
+    Open(ini, [](HWND dlg) {
+        EXPECT_EQ(L"100%", ItemText(dlg, IDC_SENS_EDIT));
+        Click(dlg, IDC_TEST);
+        EXPECT_EQ(0x8000u, Contexts()[0].lcSysSensX);
+        Click(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(0x10000u, Contexts()[0].lcSysSensX) << "Cancel puts back what was read";
+    EXPECT_EQ(0x10000u, Contexts()[0].lcSysSensY);
+
+    OpenAgain([](HWND dlg) { Click(dlg, IDOK); });
+    EXPECT_EQ(0x8000u, Contexts()[0].lcSysSensX);
+    EXPECT_EQ(0x8000u, Contexts()[0].lcSysSensY);
+}
+
+TEST_F(Setup, TestAppliesWhileOpenCancelAndRevertPutBackWhatWasRead)
+{
+    std::string before;
+    Open(kRelative500, [&](HWND dlg) {
+        before = DriverState();
+        Click(dlg, IDC_ABSOLUTE);
+        for (int id : {IDC_SENS_LABEL, IDC_SENS_EDIT, IDC_SENS_SPIN})
+            EXPECT_FALSE(ItemEnabled(dlg, id)) << id;
+        Click(dlg, IDC_RELATIVE);
+        for (int id : {IDC_SENS_LABEL, IDC_SENS_EDIT, IDC_SENS_SPIN})
+            EXPECT_TRUE(ItemEnabled(dlg, id)) << id;
+
+        Click(dlg, IDC_ABSOLUTE);
+        Enter(dlg, IDC_WIDTH, L"2");
+        Choose(dlg, IDC_ACTION_LIST, 2);
+        Click(dlg, IDC_TEST);
+        EXPECT_TRUE(IsWindowVisible(dlg)) << "Test leaves the dialog open";
+        EXPECT_NE(before, DriverState());
+        EXPECT_EQ(0, Contexts()[0].lcSysMode);
+        EXPECT_EQ(1000, Contexts()[0].lcInExtX);
+        EXPECT_EQ(2, Map(0)[0]);
+
+        /* Revert: the driver and the dialog as at opening, the percentage
+           too. */
+        Click(dlg, IDC_RELATIVE);
+        Enter(dlg, IDC_SENS_EDIT, L"40");
+        EXPECT_EQ(L"40%", ItemText(dlg, IDC_SENS_EDIT));
+        Click(dlg, IDC_REVERT);
+        EXPECT_EQ(before, DriverState());
+        EXPECT_TRUE(ItemChecked(dlg, IDC_RELATIVE));
+        EXPECT_EQ(L"75%", ItemText(dlg, IDC_SENS_EDIT));
+        EXPECT_EQ(L"10\"", ItemText(dlg, IDC_WIDTH));
+        EXPECT_EQ(L"Left Click", ChosenText(dlg, IDC_ACTION_LIST));
+
+        Click(dlg, IDC_ABSOLUTE);
+        Click(dlg, IDC_TEST);
+        EXPECT_NE(before, DriverState());
+        PressKey(dlg, VK_ESCAPE);
+    });
+    EXPECT_EQ(before, DriverState());
+}
+
+TEST_F(Setup, UnitsReachInformationOnlyThroughOkAndTheAspectRuleLastsTheRun)
+{
+    Open("", [](HWND dlg) {
+        EXPECT_EQ(L"Inches", ChosenText(dlg, IDC_UNITS));
+        Choose(dlg, IDC_UNITS, 1);
+        EXPECT_EQ(L"30.46 cm", ItemText(dlg, IDC_WIDTH));
+        Click(dlg, IDC_KEEP_ASPECT);
+        Click(dlg, IDCANCEL);
+    });
+    auto infoUnits = [] {
+        std::wstring units;
+        DriveDialog(
+            L"Tablet Information",
+            [] { SendMessageW(MainWindow(), WM_COMMAND, IDM_INFORMATION, 0); },
+            [&](HWND info) {
+                units = ChosenText(info, IDC_INFO_UNITS);
+                PressKey(info, VK_ESCAPE);
+            });
+        return units;
+    };
+    EXPECT_EQ(L"Inches", infoUnits());
+
+    OpenAgain([](HWND dlg) {
+        EXPECT_TRUE(ItemChecked(dlg, IDC_KEEP_ASPECT)) << "kept through Cancel";
+        Choose(dlg, IDC_UNITS, 1);
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(L"Centimeters", infoUnits());
+    OpenAgain([](HWND dlg) {
+        EXPECT_EQ(L"Centimeters", ChosenText(dlg, IDC_UNITS));
+        PressKey(dlg, VK_ESCAPE);
+    });
+}
+
+TEST_F(Setup, EachButtonShowsItsActionAndDefaultShowsTheCursorsOwnMap)
+{
+    const char ini[] = "[Cursor0]\r\nButtons=3\r\nButtonNames=Tip, Barrel, Eraser\r\n"
+                       "SysButtonMap=0x24,0x14,0x07\r\nDefaultSysButtonMap=0x01,0x04,0x02\r\n";
+    Open(ini, [](HWND dlg) {
+        EXPECT_EQ((std::vector<std::wstring>{L"Tip", L"Barrel", L"Eraser"}),
+                  ListEntries(dlg, IDC_BUTTON_LIST));
+        EXPECT_EQ(10u, ListEntries(dlg, IDC_ACTION_LIST).size());
+        EXPECT_FALSE(ItemChecked(dlg, IDC_DEFAULT_BUTTONS));
+        EXPECT_EQ(L"Right Click", ChosenText(dlg, IDC_ACTION_LIST));
+        Choose(dlg, IDC_BUTTON_LIST, 2);
+        EXPECT_EQ(L"Middle Click", ChosenText(dlg, IDC_ACTION_LIST));
+        Choose(dlg, IDC_BUTTON_LIST, 0);
+
+        /* The cursor's default, learnt without changing the driver. */
+        Click(dlg, IDC_DEFAULT_BUTTONS);
+        EXPECT_TRUE(ItemChecked(dlg, IDC_DEFAULT_BUTTONS));
+        EXPECT_FALSE(ItemEnabled(dlg, IDC_ACTION_LIST));
+        EXPECT_EQ(L"Left Click", ChosenText(dlg, IDC_ACTION_LIST));
+        EXPECT_EQ(0x24, Map(0)[0]);
+        Click(dlg, IDC_DEFAULT_BUTTONS);
+        EXPECT_TRUE(ItemEnabled(dlg, IDC_ACTION_LIST));
+        EXPECT_EQ(L"Left Click", ChosenText(dlg, IDC_ACTION_LIST));
+
+        /* Choosing keeps the high nibble. */
+        Choose(dlg, IDC_ACTION_LIST, 4);
+        Choose(dlg, IDC_BUTTON_LIST, 1);
+        Choose(dlg, IDC_ACTION_LIST, 1);
+        Click(dlg, IDOK);
+    });
+    /* The default's actions stayed after Default was cleared. */
+    EXPECT_EQ(0x24, Map(0)[0]);
+    EXPECT_EQ(0x11, Map(0)[1]);
+    EXPECT_EQ(0x02, Map(0)[2]);
+}
+
+TEST_F(Setup, ButtonNamesAreShownWholeOrNotAtAll)
+{
+    std::string longName(150, 'n');
+    const struct {
+        std::string names;
+        size_t count;
+    } cases[] = {{"", 0}, {longName + "1, " + longName + "2, " + longName + "3", 3}};
+    for (const auto &c : cases) {
+        Open("[Cursor0]\r\nButtonNames=" + c.names + "\r\n", [&](HWND dlg) {
+            std::vector<std::wstring> names = ListEntries(dlg, IDC_BUTTON_LIST);
+            ASSERT_EQ(c.count, names.size());
+            for (size_t i = 0; i < c.count; i++)
+                EXPECT_EQ(151u, names[i].size());
+            PressKey(dlg, VK_ESCAPE);
+        });
+    }
+}
+
+TEST_F(Setup, SettingsThatLoseTheLeftMouseButtonStandOnlyWhenThePersonSaysOk)
+{
+    Open("[Cursor0]\r\nSysButtonMap=0x01,0x04\r\n", [](HWND dlg) {
+        Choose(dlg, IDC_ACTION_LIST, 0);
+        for (UINT answer : {IDCANCEL, IDOK}) {
+            DriveDialog(
+                L"Warning", [&] { Click(dlg, IDOK); },
+                [&](HWND box) {
+                    EXPECT_EQ(L"Current settings will disable the left mouse button!",
+                              ReadMessageBox(box).text);
+                    EXPECT_EQ(0x01, Map(0)[0]) << "the driver keeps the old map meanwhile";
+                    Click(box, answer);
+                });
+            EXPECT_EQ(answer == IDCANCEL, IsWindowVisible(dlg) != 0);
+        }
+    });
+    EXPECT_EQ(0x00, Map(0)[0]);
+}
+
+TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
+{
+    const struct {
+        int left, width, field;
+        const wchar_t *typed;
+        DWORD newLeft, newRight;
+    } cases[] = {
+        {1000, 2000, IDC_WIDTH, L"3", 500, 3500},      {200, 2000, IDC_WIDTH, L"3", 0, 3000},
+        {7900, 2000, IDC_WIDTH, L"3", 7000, 10000},    {1000, 2000, IDC_LEFT, L"0.5", 500, 2500},
+        {1000, 8000, IDC_LEFT, L"3", 3000, 10000},     {1000, 2000, IDC_RIGHT, L"0.5", 7500, 9500},
+        {1000, 2000, IDC_RIGHT, L"10.01", 1000, 3000}, /* beyond the tablet: kept */
+    };
+    for (const auto &c : cases) {
+        Open(Tablet10000(c.left, c.width), [&](HWND dlg) {
+            Enter(dlg, c.field, c.typed);
+            EXPECT_EQ(c.newLeft, g_working.left) << c.left << " " << c.typed;
+            EXPECT_EQ(c.newRight, g_working.right) << c.left << " " << c.typed;
+            EXPECT_EQ(FormatTabletValue(c.newLeft, UNITS_INCHES, 0), ItemText(dlg, IDC_LEFT));
+            EXPECT_EQ(FormatTabletValue(10000 - c.newRight, UNITS_INCHES, 0),
+                      ItemText(dlg, IDC_RIGHT));
+            Click(dlg, IDOK);
+        });
+        EXPECT_EQ((LONG)c.newLeft, Contexts()[0].lcInOrgX);
+        EXPECT_EQ((LONG)(c.newRight - c.newLeft), Contexts()[0].lcInExtX);
+    }
+}
+
+TEST_F(Setup, StepsGoToTheNextHundredthOfAnInchAndStopAtTheEdges)
+{
+    const struct {
+        int left, width, field;
+        UINT key;
+        DWORD value; /* of the field after the step */
+    } cases[] = {
+        {1000, 1234, IDC_WIDTH, VK_UP, 1240}, {1000, 1234, IDC_WIDTH, VK_DOWN, 1220},
+        {0, 1234, IDC_LEFT, VK_DOWN, 0},      {8766, 1234, IDC_RIGHT, VK_DOWN, 0},
+        {8770, 1230, IDC_RIGHT, VK_UP, 10},   {1000, 9000, IDC_LEFT, VK_UP, 1010},
+        {0, 5, IDC_RIGHT, VK_UP, 10000}, /* a margin never steps past the tablet */
+    };
+    for (const auto &c : cases) {
+        Open(Tablet10000(c.left, c.width), [&](HWND dlg) {
+            Focus(dlg, c.field);
+            PressKey(dlg, c.key);
+            DWORD value = c.field == IDC_WIDTH  ? g_working.right - g_working.left
+                          : c.field == IDC_LEFT ? g_working.left
+                                                : 10000 - g_working.right;
+            EXPECT_EQ(c.value, value) << c.left << "+" << c.width << " field " << c.field;
+            EXPECT_LE(g_working.right, 10000u);
+            EXPECT_LE(g_working.left, g_working.right);
+            PressKey(dlg, VK_ESCAPE);
+        });
+    }
+}
+
+TEST_F(Setup, WholeTabletUnitsAndTheAspectRule)
+{
+    Open(Tablet10000(1000, 8000, 4000, 2000), [](HWND dlg) {
+        const int fields[] = {IDC_WIDTH, IDC_HEIGHT, IDC_LEFT, IDC_TOP, IDC_RIGHT, IDC_BOTTOM};
+
+        /* The rule raises a wide area's height about its centre. */
+        Click(dlg, IDC_KEEP_ASPECT);
+        DWORD w = g_working.right - g_working.left, h = g_working.bottom - g_working.top;
+        HDC ic = CreateICW(L"DISPLAY", NULL, NULL, NULL);
+        double screen = (double)GetDeviceCaps(ic, VERTSIZE) / GetDeviceCaps(ic, HORZSIZE);
+        DeleteDC(ic);
+        EXPECT_EQ(8000u, w);
+        EXPECT_NEAR(8000 * screen, h, 3);
+        EXPECT_NEAR(5000, (g_working.top + g_working.bottom) / 2.0, 1);
+        Click(dlg, IDC_KEEP_ASPECT);
+
+        /* Another unit shows the same area in it. */
+        TabletSettings area = g_working;
+        Choose(dlg, IDC_UNITS, 1);
+        EXPECT_EQ(0, memcmp(&area, &g_working, sizeof(area)));
+        EXPECT_EQ(FormatTabletValue(8000, UNITS_CENTIMETERS, 0), ItemText(dlg, IDC_WIDTH));
+        for (int id : fields)
+            EXPECT_NE(std::wstring::npos, ItemText(dlg, id).find(L" cm")) << id;
+
+        Click(dlg, IDC_WHOLE_TABLET);
+        EXPECT_EQ(L"25.39 cm", ItemText(dlg, IDC_WIDTH));
+        EXPECT_EQ(L"0 cm", ItemText(dlg, IDC_LEFT));
+        EXPECT_EQ(L"0 cm", ItemText(dlg, IDC_BOTTOM));
+        for (int id = IDC_WIDTH_LABEL; id <= IDC_AREA; id++)
+            EXPECT_FALSE(ItemEnabled(dlg, id)) << id;
+        EXPECT_FALSE(ItemEnabled(dlg, IDC_KEEP_ASPECT));
+        EXPECT_TRUE(ItemEnabled(dlg, IDC_UNITS));
+        EXPECT_TRUE(ItemEnabled(dlg, IDC_UNITS_LABEL));
+
+        Click(dlg, IDC_WHOLE_TABLET);
+        EXPECT_TRUE(ItemEnabled(dlg, IDC_WIDTH));
+        EXPECT_EQ(10000u, g_working.right - g_working.left) << "the whole tablet, now editable";
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(0, Contexts()[0].lcInOrgX);
+    EXPECT_EQ(10000, Contexts()[0].lcInExtX);
+}
+
+TEST_F(Setup, AnAreaTheDriverReportsPastTheTabletShowsOnIt)
+{
+    Open("[Device0]\r\nX=0, 10000, 1, 1000\r\nY=0, 10000, 1, 1000\r\n"
+         "[Context0]\r\nInOrgX=-500\r\nInExtX=20000\r\nInOrgY=2000\r\nInExtY=-1000\r\n",
+         [](HWND dlg) {
+             const struct {
+                 int id;
+                 const wchar_t *shown;
+             } fields[] = {{IDC_WIDTH, L"10\""}, {IDC_LEFT, L"0\""}, {IDC_RIGHT, L"0\""},
+                           {IDC_HEIGHT, L"0\""}, {IDC_TOP, L"9\""},  {IDC_BOTTOM, L"1\""}};
+             for (const auto &f : fields)
+                 EXPECT_EQ(f.shown, ItemText(dlg, f.id)) << f.id;
+             PressKey(dlg, VK_ESCAPE);
+         });
+}
