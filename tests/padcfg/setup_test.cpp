@@ -371,3 +371,53 @@ TEST_F(Setup, AnAreaTheDriverReportsPastTheTabletShowsOnIt)
              PressKey(dlg, VK_ESCAPE);
          });
 }
+
+TEST_F(Setup, TwoPenClicksPointOutTheAreaWhileTheStatusLinePromptsAndOkStoresIt)
+{
+    /* The built-in tablet (11,999 counts a side) with a smaller area. */
+    Open("[Context0]\r\nInOrgX=1000\r\nInExtX=5000\r\nInOrgY=1000\r\nInExtY=5000\r\n",
+         [](HWND dlg) {
+             auto pen = (UINT(WINAPI *)(UINT, DWORD, LONG, LONG))(void (*)(void))GetProcAddress(
+                 GetModuleHandleW(L"wintab32.dll"), "StandinPenEvent");
+             ASSERT_TRUE(pen != NULL);
+             /* The pen at x, y (counts, y upward), with button 0 down or up. */
+             auto at = [&](LONG x, LONG y, DWORD buttons) {
+                 pen(0, buttons, x, y);
+                 DialogPump(dlg, 20);
+             };
+             const struct {
+                 LONG x, y;
+                 DWORD buttons;
+                 const wchar_t *status;
+                 const wchar_t *left, *bottom; /* margins shown */
+             } steps[] = {
+                 {6000, 6000, 0, L"Click on lower-left corner of active area", L"0\"", L"0\""},
+                 {2000, 2000, 1, L"Click on upper-right corner of active area", L"2\"", L"2\""},
+                 {2000, 2000, 0, L"Click on upper-right corner of active area", L"2\"", L"2\""},
+                 {1000, 9000, 0, L"Out of range!", L"2\"", L"2\""},
+                 {1000, 9000, 1, L"Out of range!", L"2\"", L"2\""},
+                 {1000, 9000, 0, L"Out of range!", L"2\"", L"2\""},
+                 {8000, 9000, 0, L"Click on upper-right corner of active area", L"2\"", L"2\""},
+                 {8000, 9000, 1, L"Active area rectangle defined.", L"2\"", L"2\""},
+                 {8000, 9000, 0, L"Active area rectangle defined.", L"2\"", L"2\""},
+             };
+             Focus(dlg, IDC_AREA);
+             for (const auto &s : steps) {
+                 at(s.x, s.y, s.buttons);
+                 EXPECT_EQ(s.status, ItemText(dlg, IDC_STATUS)) << s.x << "," << s.y;
+                 EXPECT_EQ(s.left, ItemText(dlg, IDC_LEFT)) << s.x << "," << s.y;
+                 EXPECT_EQ(s.bottom, ItemText(dlg, IDC_BOTTOM)) << s.x << "," << s.y;
+             }
+             EXPECT_EQ(L"6\"", ItemText(dlg, IDC_WIDTH));
+             EXPECT_EQ(L"7\"", ItemText(dlg, IDC_HEIGHT));
+             PressKey(dlg, VK_TAB);
+             EXPECT_EQ(L" ", ItemText(dlg, IDC_STATUS));
+             EXPECT_EQ(L"6\"", ItemText(dlg, IDC_WIDTH)) << "a defined area stays";
+             Click(dlg, IDOK);
+         });
+    LOGCONTEXTW lc = Contexts()[0];
+    EXPECT_EQ(2000, lc.lcInOrgX);
+    EXPECT_EQ(2000, lc.lcInOrgY);
+    EXPECT_EQ(6000, lc.lcInExtX);
+    EXPECT_EQ(7000, lc.lcInExtY);
+}
