@@ -96,6 +96,9 @@ UINT WTInfoCopy(UINT category, UINT index, void *buffer, UINT size);
    the buffer ends, always terminated; a name list keeps its double terminator.
    Returns the characters stored before the terminator, 0 when there is none. */
 UINT WTInfoText(UINT category, UINT index, WCHAR *buffer, UINT chars);
+/* A driver's text made fit for one line of a control: line breaks, tabs and
+   other control characters become blanks. */
+void BlankControlCharacters(WCHAR *text);
 
 /* ---- wintab/device.cpp ------------------------------------------------- */
 

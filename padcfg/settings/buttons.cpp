@@ -24,9 +24,10 @@ static void FillButtonNames(HWND list)
     if (!names)
         return;
     WTInfoText(c, CSR_BTNNAMES, names, chars);
-    const WCHAR *end = names + chars;
+    const WCHAR *const end = names + chars;
     int n = 0;
-    for (const WCHAR *p = names; p < end && *p && n < MAP_BYTES; n++) {
+    for (WCHAR *p = names; p < end && *p && n < MAP_BYTES; n++) {
+        BlankControlCharacters(p);
         SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)p);
         p += lstrlenW(p) + 1;
     }

@@ -52,10 +52,7 @@ static void ListCursorTypes(HWND hDlg)
         if (!WTInfoText(cursor, CSR_NAME, s_cursorName, CURSOR_NAME_LEN) &&
             LoadStringW(g_hInst, IDS_UNKNOWN, s_cursorName, CURSOR_NAME_LEN) <= 0)
             s_cursorName[0] = 0;
-        /* A line break or tab would show as a box in the list. */
-        for (WCHAR *p = s_cursorName; *p; p++)
-            if (*p < L' ')
-                *p = L' ';
+        BlankControlCharacters(s_cursorName);
         SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)s_cursorName);
 
         /* With several active, the last one counts. */

@@ -49,6 +49,8 @@ static void ShowIdentification(HWND dlg)
     WCHAR *rest = p;
     if (*p)
         *rest++ = 0;
+    /* Line breaks in front of the first part stay, as blanks. */
+    BlankControlCharacters(name);
     SetDlgItemTextW(dlg, IDC_INFO_ID, name);
 
     WCHAR unknown[LINE_LEN];
@@ -58,6 +60,7 @@ static void ShowIdentification(HWND dlg)
         for (p = format; *p && !IsSeparator(*p); p++)
             ;
         *p = 0;
+        BlankControlCharacters(format);
     } else {
         if (LoadStringW(g_hInst, IDS_UNKNOWN, unknown, LINE_LEN) <= 0)
             unknown[0] = 0;
@@ -129,7 +132,9 @@ INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
 const WCHAR *GetActiveCursorName(void)
 {
     UINT cursor;
-    if (FindActiveCursor(&cursor))
+    if (FindActiveCursor(&cursor)) {
         WTInfoText(WTI_CURSORS + cursor, CSR_NAME, g_cursorName, CURSOR_NAME_LEN);
+        BlankControlCharacters(g_cursorName);
+    }
     return g_cursorName;
 }

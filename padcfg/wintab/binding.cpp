@@ -114,6 +114,15 @@ UINT WTInfoText(UINT category, UINT index, WCHAR *buffer, UINT chars)
     return (UINT)lstrlenW(buffer);
 }
 
+/* A line break would push the rest of a one-line control out of sight, and a
+   tab or another control character shows as a box in a list. */
+void BlankControlCharacters(WCHAR *text)
+{
+    for (; *text; text++)
+        if (*text < L' ' || (*text >= 0x7F && *text < 0xA0))
+            *text = L' ';
+}
+
 /* The cast goes through a plain function pointer, which GCC accepts for any signature. */
 typedef void (*AnyProc)(void);
 

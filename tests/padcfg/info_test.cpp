@@ -54,9 +54,12 @@ TEST_F(Info, ShowsTheFirstPartOfTheNameTheFormatAndTheActiveCursor)
         {"[Device0]\r\nName=;X;Format: Y\r\n", L";X", L"Y format", L"Stylus is installed."},
         {"[Device0]\r\nName=X\\r\\nFormat: Y\\r\\nVersion 2\r\n", L"X", L"Y format",
          L"Stylus is installed."},
-        {"[Device0]\r\nName=\\r\\nX\\nformat: Y;Z\r\n", L"\r\nX", L"Y format",
+        /* a line break or tab would hide the rest of a line: it shows as a blank */
+        {"[Device0]\r\nName=\\r\\nX\\nformat: Y;Z\r\n", L"  X", L"Y format",
          L"Stylus is installed."},
-        {"[Device0]\r\nName=\\r\\n\r\n", L"\r\n", L"unknown format", L"Stylus is installed."},
+        {"[Device0]\r\nName=\\r\\n\r\n", L"  ", L"unknown format", L"Stylus is installed."},
+        {"[Device0]\r\nName=X\\tY;Format: MM\\tSeries\r\n[Cursor0]\r\nName=Sty\\r\\nlus\r\n",
+         L"X Y", L"MM Series format", L"Sty  lus is installed."},
         {"[Device0]\r\nName=" + std::string(5000, 'A') + ";Format: Y\r\n", std::wstring(198, L'A'),
          L"unknown format", L"Stylus is installed."},
         /* names padded to 320 characters: read into 200, lines cut at 80 */
