@@ -10,22 +10,27 @@ std::wstring TestDir()
     return p.substr(0, p.find_last_of(L"\\/"));
 }
 
-std::wstring BinDir()
+std::wstring PathFromEnvironment(const wchar_t *name)
 {
     wchar_t buf[MAX_PATH];
-    DWORD n = GetEnvironmentVariableW(L"BUILD_BIN", buf, MAX_PATH);
-    if (n > 0 && n < MAX_PATH) {
-        /* A Unix path: Wine maps the root to drive Z:. */
-        std::wstring p(buf, n);
-        if (!p.empty() && p[0] == L'/') {
-            for (auto &c : p)
-                if (c == L'/')
-                    c = L'\\';
-            p = L"Z:" + p;
-        }
-        return p;
+    DWORD n = GetEnvironmentVariableW(name, buf, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH)
+        return L"";
+    /* A Unix path: Wine maps the root to drive Z:. */
+    std::wstring p(buf, n);
+    if (p[0] == L'/') {
+        for (auto &c : p)
+            if (c == L'/')
+                c = L'\\';
+        p = L"Z:" + p;
     }
-    return JoinPath(TestDir(), L"..\\bin");
+    return p;
+}
+
+std::wstring BinDir()
+{
+    std::wstring p = PathFromEnvironment(L"BUILD_BIN");
+    return p.empty() ? JoinPath(TestDir(), L"..\\bin") : p;
 }
 
 std::wstring JoinPath(const std::wstring &dir, const std::wstring &name)

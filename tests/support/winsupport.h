@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+/* A path that ctest passes in the environment, as Wine sees it (a Unix path
+   becomes one on drive Z:); empty when the variable is not set. */
+std::wstring PathFromEnvironment(const wchar_t *name);
 /* Directory of the running test program, and of the built programs (BUILD_BIN). */
 std::wstring TestDir();
 std::wstring BinDir();
