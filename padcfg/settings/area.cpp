@@ -308,14 +308,21 @@ static int TabletUnits(void)
     return GetTabletUnitIndex() == UNITS_CENTIMETERS ? UNITS_CENTIMETERS : UNITS_INCHES;
 }
 
+/* h / w in 16.16. A tablet whose axes cannot be shown (no extent, no
+   resolution) has no proportions: it counts as square, so that its picture
+   keeps the template's shape instead of shrinking to nothing. */
+static DWORD Proportion(DWORD h, DWORD w)
+{
+    return h && w ? MulDivHalf(h, ONE, w) : ONE;
+}
+
 void PrepareAreaControl(HWND control)
 {
     const DWORD W = GetTabletWidth(), H = GetTabletHeight();
     const int u = TabletUnits();
 
-    DWORD tabletAspect = MulDivHalf(TabletToDisplay(H, u, KIND_Y), ONE, TabletToDisplay(W, u, 0));
-    DWORD axisRatio =
-        MulDivHalf(TabletToDisplay(1000, u, KIND_Y), ONE, TabletToDisplay(1000, u, 0));
+    DWORD tabletAspect = Proportion(TabletToDisplay(H, u, KIND_Y), TabletToDisplay(W, u, 0));
+    DWORD axisRatio = Proportion(TabletToDisplay(1000, u, KIND_Y), TabletToDisplay(1000, u, 0));
 
     /* The screen's proportions, in millimetres and in pixels. */
     HDC ic = CreateICW(L"DISPLAY", NULL, NULL, NULL);
