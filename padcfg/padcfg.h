@@ -219,6 +219,9 @@ DWORD TextToFixed(const WCHAR *text);
 BOOL RegisterSetAreaClass(HINSTANCE hInstance);
 BOOL RegisterTweakClass(HINSTANCE hInstance);
 
+/* controls/tweak.cpp */
+extern WORD g_tweakCount; /* live Tweaks, each in the table its buddy edits look it up in */
+
 /* controls/setarea.cpp */
 extern HCTX g_pointContext; /* the pen-pointing context while a SetArea has the focus */
 

@@ -27,7 +27,7 @@ static HINSTANCE s_registeredFor;
 
 /* Every live Tweak, so that an edit can find the Tweak it is the buddy of. */
 static HWND s_tweaks[MAX_TWEAKS];
-static WORD s_tweakCount;
+WORD g_tweakCount;
 
 static LRESULT CALLBACK BuddyEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -50,7 +50,7 @@ static LONG MidOf(const RECT *rc)
 static HWND FindTweakOf(HWND edit)
 {
     HWND found = NULL;
-    for (WORD i = 0; i < s_tweakCount; i++)
+    for (WORD i = 0; i < g_tweakCount; i++)
         if (GetBuddy(s_tweaks[i]) == edit)
             found = s_tweaks[i];
     return found;
@@ -253,9 +253,9 @@ static void OnTimer(HWND tweak)
 
 static LRESULT OnCreate(HWND tweak)
 {
-    if (s_tweakCount >= MAX_TWEAKS)
+    if (g_tweakCount >= MAX_TWEAKS)
         return -1; /* the window is destroyed and its creation fails */
-    s_tweaks[s_tweakCount++] = tweak;
+    s_tweaks[g_tweakCount++] = tweak;
     SetWindowLongPtrW(tweak, TWEAK_BUDDY, 0);
     SetWindowLongPtrW(tweak, TWEAK_BUDDYPROC, 0);
     SetWindowWord(tweak, TWEAK_PRESSED, 0);
@@ -268,10 +268,10 @@ static void OnDestroy(HWND tweak)
 {
     DetachBuddy(tweak);
     DeleteArrowImage(tweak);
-    for (WORD i = 0; i < s_tweakCount; i++) {
+    for (WORD i = 0; i < g_tweakCount; i++) {
         if (s_tweaks[i] == tweak) {
-            s_tweaks[i] = s_tweaks[--s_tweakCount];
-            s_tweaks[s_tweakCount] = NULL;
+            s_tweaks[i] = s_tweaks[--g_tweakCount];
+            s_tweaks[g_tweakCount] = NULL;
             break;
         }
     }
