@@ -19,12 +19,19 @@ static BOOL WINAPI CountBeep(UINT type)
     return TRUE;
 }
 
-static void CountBeeps()
+void *RedirectImport(void **slot, void *to)
 {
     DWORD protect;
-    VirtualProtect(&__imp_MessageBeep, sizeof(void *), PAGE_READWRITE, &protect);
-    __imp_MessageBeep = (void *)CountBeep;
-    VirtualProtect(&__imp_MessageBeep, sizeof(void *), protect, &protect);
+    VirtualProtect(slot, sizeof(void *), PAGE_READWRITE, &protect);
+    void *was = *slot;
+    *slot = to;
+    VirtualProtect(slot, sizeof(void *), protect, &protect);
+    return was;
+}
+
+static void CountBeeps()
+{
+    RedirectImport(&__imp_MessageBeep, (void *)CountBeep);
 }
 
 static BOOL WINAPI RecordLogOff(UINT flags, DWORD reserved)
