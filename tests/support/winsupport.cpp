@@ -2,11 +2,16 @@
 
 #include <shellapi.h>
 
-std::wstring TestDir()
+static std::wstring ProgramPath()
 {
     wchar_t path[MAX_PATH];
     DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
-    std::wstring p(path, n);
+    return std::wstring(path, n);
+}
+
+std::wstring TestDir()
+{
+    std::wstring p = ProgramPath();
     return p.substr(0, p.find_last_of(L"\\/"));
 }
 
@@ -40,9 +45,17 @@ std::wstring JoinPath(const std::wstring &dir, const std::wstring &name)
     return dir + L"\\" + name;
 }
 
+/* Each test program has a scratch area of its own: ctest runs programs side
+   by side, and one must not empty a directory another is using. */
 std::wstring MakeScratchDir(const std::wstring &name)
 {
+    std::wstring program = ProgramPath();
+    program = program.substr(program.find_last_of(L"\\/") + 1);
+    program = program.substr(0, program.find_last_of(L'.'));
+
     std::wstring root = JoinPath(TestDir(), L"scratch");
+    CreateDirectoryW(root.c_str(), NULL);
+    root = JoinPath(root, program);
     CreateDirectoryW(root.c_str(), NULL);
     std::wstring dir = JoinPath(root, name);
     RemoveTree(dir);

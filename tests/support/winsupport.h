@@ -19,7 +19,7 @@ std::wstring TestDir();
 std::wstring BinDir();
 std::wstring JoinPath(const std::wstring &dir, const std::wstring &name);
 
-/* A fresh empty directory under the test directory's scratch area. */
+/* A fresh empty directory in this program's scratch area under the test directory. */
 std::wstring MakeScratchDir(const std::wstring &name);
 void RemoveTree(const std::wstring &dir);
 bool FileExists(const std::wstring &path);
