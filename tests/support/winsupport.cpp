@@ -222,23 +222,32 @@ static BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
-/* Of the standard message-box icons only the error icon is red; icon handles
-   cannot be compared across processes, so the test looks at what is drawn. */
-static bool ShowsErrorIcon(HWND icon)
+/* The standard message-box icons differ in colour: the error icon is red,
+   the warning icon yellow, the information and question icons blue. Icon
+   handles cannot be compared across processes, so this looks at what is
+   drawn: read from the screen, since another process's window surface is not
+   ours to read. */
+std::wstring IconKind(HWND icon)
 {
-    /* Read from the screen: another process's window surface is not ours to read. */
     RECT rc;
     GetWindowRect(icon, &rc);
     HDC hdc = GetDC(NULL);
-    int red = 0;
+    int red = 0, yellow = 0, blue = 0;
     for (int y = rc.top; y < rc.bottom; y++) {
         for (int x = rc.left; x < rc.right; x++) {
             COLORREF c = GetPixel(hdc, x, y);
-            red += GetRValue(c) > 160 && GetGValue(c) < 100 && GetBValue(c) < 100;
+            int r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
+            red += r > 160 && g < 100 && b < 100;
+            yellow += r > 180 && g > 150 && b < 100;
+            blue += b > 150 && r < 100;
         }
     }
     ReleaseDC(NULL, hdc);
-    return red > 40;
+    if (red > 40 && red >= yellow && red >= blue)
+        return L"error";
+    if (yellow > 40 && yellow >= blue)
+        return L"warning";
+    return blue > 40 ? L"information" : L"";
 }
 
 MessageBoxView ReadMessageBox(HWND box)
@@ -255,7 +264,7 @@ MessageBoxView ReadMessageBox(HWND box)
             v.buttons.push_back(WindowText(c));
         else if (_wcsicmp(cls.c_str(), L"Static") == 0) {
             if ((style & SS_TYPEMASK) == SS_ICON) {
-                v.hasErrorIcon = ShowsErrorIcon(c);
+                v.hasErrorIcon = IconKind(c) == L"error";
             } else if (GetDlgCtrlID(c) == 0xFFFF) {
                 v.text = WindowText(c);
             }

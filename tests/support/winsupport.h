@@ -65,6 +65,9 @@ struct MessageBoxView {
     std::vector<std::wstring> buttons;
 };
 MessageBoxView ReadMessageBox(HWND box);
+/* What an icon control shows, told by its colour on the screen: "error",
+   "warning", "information", or empty when none of them. */
+std::wstring IconKind(HWND icon);
 /* Watches, on a thread of its own, for message boxes (dialogs of class
    #32770) of this process while the test's own thread runs one modally. Every
    box is read. A box whose title the test names is answered with its first
