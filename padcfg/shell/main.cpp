@@ -35,11 +35,16 @@ static BOOL ActivateRunningCopy(void)
     if (!main)
         return FALSE;
 
+    /* With a dialog open, the dialog alone is brought forward: it takes its
+       owner along. Activating the owner first raised the disabled main
+       window over its own dialog, active, where no key reached anything. */
     HWND popup = GetLastActivePopup(main);
-    SetForegroundWindow(main);
-    if (popup && popup != main)
+    if (popup && popup != main) {
         SetForegroundWindow(popup);
-    else if (IsIconic(main))
+        return TRUE;
+    }
+    SetForegroundWindow(main);
+    if (IsIconic(main))
         ShowWindow(main, SW_RESTORE);
     return TRUE;
 }

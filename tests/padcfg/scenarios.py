@@ -460,6 +460,27 @@ def features_choose_the_puck():
     exit_panel(panel)
 
 
+def second_start_brings_the_open_dialog_forward():
+    """A second start of the panel while Information is open, in front and
+    again after a click on the empty desktop: it ends at once and leaves no
+    second window; the open dialog is in front and active, above the main
+    window, so that the keys reach it: Escape closes it."""
+    panel = start_panel(description("second-start", OWN_TABLET))
+    keys("Return")
+    wait_active(INFO)
+    for background in (False, True):
+        if background:
+            click(1000, 740)
+            wait("the panel in the background", lambda v: not v["thread"].get("active"))
+        expect("the second start's exit code", run_tool("padcfg.exe")[0], 0)
+        view = wait("the dialog active", lambda v: active(v, INFO) and v)
+        expect("the panel's windows, front first",
+               [w["title"] for w in view["windows"] if w["panel"]], [INFO, PANEL])
+    keys("Escape")
+    wait_gone(INFO)
+    exit_panel(panel)
+
+
 def button(win, text):
     return next(c for c in win["controls"] if c["class"] == "Button" and c["text"] == text)
 
@@ -705,6 +726,7 @@ def setup_warns_before_losing_a_mouse_button():
 SCENARIOS = [
     menu_has_the_commands_and_no_help,
     information_units_kept_by_ok_dropped_by_escape,
+    second_start_brings_the_open_dialog_forward,
     features_choose_the_puck,
     driver_dialog_restart_then_cancel,
     setup_width_typed_from_the_keyboard,
