@@ -367,6 +367,11 @@ static void OnTypedValue(HWND hDlg, int bit)
 {
     WCHAR text[FIELD_TEXT_LEN];
     HWND edit = GetDlgItem(hDlg, s_fields[bit].edit);
+    /* A field only passed through still shows the area rounded to hundredths;
+       read back, that text would move the area by the rounding although
+       nothing was typed. */
+    if (!SendMessageW(edit, EM_GETMODIFY, 0, 0))
+        return;
     if (GetWindowTextW(edit, text, FIELD_TEXT_LEN) <= 0)
         text[0] = 0;
 

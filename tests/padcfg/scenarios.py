@@ -308,24 +308,25 @@ def failure_picture(name):
 
 OWN_TABLET = "; the stand-in's own tablet: 12 x 12 inches, a stylus (active) and a puck\n"
 
-# A tracking area of 8 x 6 inches, 1 inch from the left and 2 from the
-# bottom, held by two "Default System" contexts of the device and its default
-# system context; a third context of another name is no system context.
+# A tracking area of 5678 x 4567 counts (5.68 x 4.57 inches), 1234 from the
+# left and 2345 from the bottom, counts that the fields show rounded, held by
+# two "Default System" contexts of the device and its default system context;
+# a third context of another name is no system context.
 CUSTOM_AREA = """\
 [Interface]
 SystemContexts=3
 [Context0]
 Name=Default System
-InOrgX=1000
-InOrgY=2000
-InExtX=8000
-InExtY=6000
+InOrgX=1234
+InOrgY=2345
+InExtX=5678
+InExtY=4567
 [Context1]
 Name=Default System
-InOrgX=1000
-InOrgY=2000
-InExtX=8000
-InExtY=6000
+InOrgX=1234
+InOrgY=2345
+InExtX=5678
+InExtY=4567
 [Context2]
 Name=Overlay
 Options=0
@@ -335,12 +336,13 @@ InExtX=1000
 InExtY=1000
 [DefaultSystem0]
 Name=Default System
-InOrgX=1000
-InOrgY=2000
-InExtX=8000
-InExtY=6000
+InOrgX=1234
+InOrgY=2345
+InExtX=5678
+InExtY=4567
 """
 SYSTEM_SECTIONS = ("Context0", "Context1", "DefaultSystem0")
+CUSTOM_FIELDS = ['5.68"', '4.57"', '1.23"', '5.09"', '5.09"', '2.35"']
 
 INCH_VALUES = ['12"', '12"', "1000 dpi", "1000 dpi"]
 CM_VALUES = ["30.46 cm", "30.46 cm", "392.58 dpcm", "392.58 dpcm"]
@@ -533,26 +535,31 @@ def driver_dialog_restart_then_cancel():
 
 
 def setup_width_typed_from_the_keyboard():
-    """Setup opened from its tile with the keyboard; a width typed, Tab, OK:
-    every "Default System" context of the device, and the default system
-    context, holds the new area about the old centre; the other context not."""
+    """Setup opened from its tile with the keyboard; a width typed, Tab, the
+    other fields passed with Tab, OK: every "Default System" context of the
+    device, and the default system context, holds the new width about the
+    old centre and the rest of the area to the count, though the fields show
+    it rounded; the other context keeps its own."""
     tablet = description("setup-keyboard", CUSTOM_AREA)
     panel = start_panel(tablet)
     keys("Right", "Right", "Return")
     setup = wait_active(SETUP)
     expect("Whole Tablet", control(setup, WHOLE)["checked"], 0)
-    expect("area fields", texts(setup, AREA_FIELDS), ['8"', '6"', '1"', '4"', '3"', '2"'])
+    expect("area fields", texts(setup, AREA_FIELDS), CUSTOM_FIELDS)
     shoot("padcfg-setup", SETUP)
     keys("alt+w")
     wait("the width field focused", lambda v: control(active(v, SETUP), WIDTH)["focus"])
     type_text("5")
     keys("Tab")
     setup = wait_text(SETUP, WIDTH, '5"')
-    expect("area fields", texts(setup, AREA_FIELDS), ['5"', '6"', '2.5"', '4"', '4.5"', '2"'])
+    expect("area fields", texts(setup, AREA_FIELDS),
+           ['5"', '4.57"', '1.57"', '5.09"', '5.43"', '2.35"'])
+    keys("Tab", "Tab", "Tab", "Tab")
+    wait("the bottom margin focused", lambda v: control(active(v, SETUP), BOTTOM)["focus"])
     keys("Return")
     wait_gone(SETUP)
     for section in SYSTEM_SECTIONS:
-        expect(section + " area", area_held(tablet, section), [2500, 2000, 5000, 6000])
+        expect(section + " area", area_held(tablet, section), [1573, 2345, 5000, 4567])
     expect("Context2 area", area_held(tablet, "Context2"), [500, 500, 1000, 1000])
     exit_panel(panel)
 
@@ -567,9 +574,9 @@ def setup_whole_tablet_units_test_revert_cancel():
     click(*centre(tile(look(), "Customization")["rect"]), count=2)
     wait_active(SETUP)
     keys("alt+u", "Down")
-    setup = wait_text(SETUP, WIDTH, "20.31 cm")
+    setup = wait_text(SETUP, WIDTH, "14.42 cm")
     expect("area fields in centimetres", texts(setup, AREA_FIELDS),
-           ["20.31 cm", "15.23 cm", "2.54 cm", "10.15 cm", "7.61 cm", "5.08 cm"])
+           ["14.42 cm", "11.59 cm", "3.13 cm", "12.92 cm", "12.92 cm", "5.96 cm"])
     shoot("padcfg-setup-cm", SETUP)
     keys("alt+o")
     setup = wait_text(SETUP, WIDTH, "30.46 cm")
@@ -582,14 +589,13 @@ def setup_whole_tablet_units_test_revert_cancel():
     wait("the driver holding the whole tablet",
          lambda v: area_held(tablet, "Context0") == [0, 0, W, W])
     click_control(SETUP, 10)  # Revert
-    setup = wait_text(SETUP, WIDTH, '8"')
+    setup = wait_text(SETUP, WIDTH, CUSTOM_FIELDS[0])
     expect("reverted", (control(setup, WHOLE)["checked"], control(setup, UNITS)["selected"],
-                        texts(setup, AREA_FIELDS)),
-           (0, 0, ['8"', '6"', '1"', '4"', '3"', '2"']))
+                        texts(setup, AREA_FIELDS)), (0, 0, CUSTOM_FIELDS))
     click_control(SETUP, 2)  # Cancel
     wait_gone(SETUP)
     for section in SYSTEM_SECTIONS:
-        expect(section + " area", area_held(tablet, section), [1000, 2000, 8000, 6000])
+        expect(section + " area", area_held(tablet, section), [1234, 2345, 5678, 4567])
     exit_panel(panel)
 
 

@@ -290,6 +290,30 @@ TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
     }
 }
 
+TEST_F(Setup, FieldsPassedThroughKeepTheAreaToTheCountAndTypedOnesAreTaken)
+{
+    /* The fields show 1.23", 5.68", ...: read back, each would move the area. */
+    Open(Tablet10000(1234, 5678, 2345, 4567), [&](HWND dlg) {
+        Focus(dlg, IDC_WIDTH);
+        for (int i = 0; i < 5; i++)
+            PressKey(dlg, VK_TAB);
+        EXPECT_EQ(IDC_BOTTOM, FocusId(dlg));
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(1234, Contexts()[0].lcInOrgX);
+    EXPECT_EQ(5678, Contexts()[0].lcInExtX);
+    EXPECT_EQ(10000 - 2345 - 4567, Contexts()[0].lcInOrgY);
+    EXPECT_EQ(4567, Contexts()[0].lcInExtY);
+
+    /* The same text typed is a value given: it is taken. */
+    OpenAgain([&](HWND dlg) {
+        EXPECT_EQ(L"1.23\"", ItemText(dlg, IDC_LEFT));
+        Enter(dlg, IDC_LEFT, L"1.23\"");
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(1229, Contexts()[0].lcInOrgX);
+}
+
 TEST_F(Setup, StepsGoToTheNextHundredthOfAnInchAndStopAtTheEdges)
 {
     const struct {
