@@ -4,6 +4,7 @@
  * shows.
  */
 #include "panel.h"
+#include "dialogdriver.h"
 
 #include <gtest/gtest.h>
 
@@ -227,6 +228,37 @@ TEST_F(MainWindow, UnknownCommandsShowNothing)
     PumpMessages(100);
     EXPECT_TRUE(StopBoxWatch(watch).empty());
     EXPECT_TRUE(IsWindow(main));
+}
+
+/* Every command of the menu, and the help commands kept for later, open what
+   they name; the tile of a dialog's command has the focus meanwhile. */
+TEST(MainWindowCommands, EachCommandOpensItsDialog)
+{
+    const struct {
+        UINT command;
+        const wchar_t *title;
+        int tile;
+    } commands[] = {
+        {IDM_INFORMATION, L"Tablet Information", IDT_INFORMATION},
+        {IDM_TRANSDUCER, L"Features", IDT_FEATURES},
+        {IDM_SETUP, L"Tablet Setup", IDT_CUSTOMIZATION},
+        {IDM_ABOUT, L"About Tablet Control Panel...", 0},
+        {IDM_HELP_FIRST, L"NO HELP YET!", 0},
+    };
+    ASSERT_NE((HWND)NULL, RestartPanel(""));
+    for (const auto &c : commands) {
+        EXPECT_TRUE(DriveDialog(
+            c.title, [&] { SendMessageW(MainWindow(), WM_COMMAND, c.command, 0); },
+            [&](HWND dlg) {
+                EXPECT_EQ(MainWindow(), GetWindow(dlg, GW_OWNER)) << c.command;
+                if (c.tile) {
+                    EXPECT_EQ(Tile(c.tile), g_focusTile) << c.command;
+                }
+                PressKey(dlg, VK_ESCAPE);
+            }))
+            << c.command;
+    }
+    StopPanel();
 }
 
 TEST_F(MainWindow, ActivatingTheWindowPutsTheFocusOnTheLastFocusedTile)

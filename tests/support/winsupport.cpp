@@ -227,7 +227,7 @@ static BOOL CALLBACK CollectChild(HWND hwnd, LPARAM lParam)
    handles cannot be compared across processes, so this looks at what is
    drawn: read from the screen, since another process's window surface is not
    ours to read. */
-std::wstring IconKind(HWND icon)
+static std::wstring IconKindNow(HWND icon)
 {
     RECT rc;
     GetWindowRect(icon, &rc);
@@ -248,6 +248,19 @@ std::wstring IconKind(HWND icon)
     if (yellow > 40 && yellow >= blue)
         return L"warning";
     return blue > 40 ? L"information" : L"";
+}
+
+/* A box shown a moment ago may not have drawn its icon yet on a busy
+   machine: look again for a while before saying it shows none. */
+std::wstring IconKind(HWND icon)
+{
+    std::wstring kind;
+    for (int tries = 0; tries < 20 && kind.empty(); tries++) {
+        if (tries)
+            Sleep(50);
+        kind = IconKindNow(icon);
+    }
+    return kind;
 }
 
 MessageBoxView ReadMessageBox(HWND box)
