@@ -178,12 +178,12 @@ static BOOL SetContext(HCTX hCtx, const LOGCONTEXTW *lc)
     StandinContext *ctx = FindContext(hCtx);
     if (!ctx || !lc || !DeviceOk(lc->lcDevice))
         return FALSE;
-    UINT status = ctx->lc.lcStatus;
+    LOGCONTEXTW before = ctx->lc;
     ctx->lc = *lc;
     ctx->lc.lcName[LCNAMELEN - 1] = 0;
-    ctx->lc.lcStatus = status;
+    ctx->lc.lcStatus = before.lcStatus;
 
-    SaveContext(ctx->kind, ctx->section, &ctx->lc);
+    SaveContext(ctx->kind, ctx->section, &before, &ctx->lc);
     if (ctx->kind == KIND_DEFSYS)
         PostInfoChange(WTI_DSCTXS + ctx->section, 0);
     else if (ctx->kind == KIND_DEFDIGITIZE)

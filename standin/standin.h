@@ -144,8 +144,9 @@ void FreeDescription(void);
 /* Zeroed memory from the driver's private heap, all released at unload. */
 void *StandinAlloc(SIZE_T bytes);
 void *StandinRealloc(void *p, SIZE_T bytes);
-void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *lc);
-void SaveCursor(UINT cursor);
+/* Write what differs from before (everything when before is null). */
+void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *before, const LOGCONTEXTW *lc);
+void SaveCursor(UINT cursor, const StandinCursor *before);
 void UnixToWindowsPath(const WCHAR *in, WCHAR *out, UINT size);
 
 /* contexts.cpp */

@@ -707,7 +707,31 @@ void LoadDescription(void)
 
 /* ---- Write-back ---- */
 
-void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *lc)
+/* Only what changed is written: every write makes the profile functions
+   rewrite the whole file, and a manager sets whole contexts at a time. */
+static BOOL FieldChanged(const Field *f, const void *before, const void *now)
+{
+    if (!before)
+        return TRUE;
+    const BYTE *a = (const BYTE *)before + f->offset, *b = (const BYTE *)now + f->offset;
+    switch (f->type) {
+    case F_STR:
+        return lstrcmpW((const WCHAR *)a, (const WCHAR *)b) != 0;
+    case F_DEC:
+    case F_HEX:
+    case F_FIX:
+        return memcmp(a, b, sizeof(DWORD)) != 0;
+    case F_BYTE:
+        return *a != *b;
+    case F_MAP:
+    case F_SYSMAP:
+        return memcmp(a, b, 32) != 0;
+    default:
+        return TRUE;
+    }
+}
+
+void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *before, const LOGCONTEXTW *lc)
 {
     WCHAR name[40];
     if (!g_descPath[0])
@@ -726,16 +750,20 @@ void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *lc)
         return;
     }
     for (const Field *f = s_ctxFields; f->key; f++)
-        WriteField(name, f, lc);
+        if (FieldChanged(f, before, lc))
+            WriteField(name, f, lc);
 }
 
-void SaveCursor(UINT cursor)
+void SaveCursor(UINT cursor, const StandinCursor *before)
 {
     static const WCHAR *const keys[] = {L"Active", L"ButtonMap", L"SysButtonMap"};
     WCHAR name[40];
     if (!g_descPath[0] || cursor >= MAX_CURSORS)
         return;
     wsprintfW(name, L"Cursor%u", cursor);
-    for (UINT i = 0; i < ARRAYSIZE(keys); i++)
-        WriteField(name, FindField(s_csrFields, keys[i]), &g_csr[cursor]);
+    for (UINT i = 0; i < ARRAYSIZE(keys); i++) {
+        const Field *f = FindField(s_csrFields, keys[i]);
+        if (FieldChanged(f, before, &g_csr[cursor]))
+            WriteField(name, f, &g_csr[cursor]);
+    }
 }

@@ -245,6 +245,30 @@ TEST_F(StandinTest, ChangedSettingsOutliveTheLibrary)
     EXPECT_EQ(L"Kept Tablet", InfoString(WTI_DEVICES, DVC_NAME));
 }
 
+TEST_F(StandinTest, SettingWhatTheDriverHoldsWritesNothing)
+{
+    /* Forms the driver would not write itself show any rewrite. */
+    const std::string ini = "[Context0]\r\nInOrgX=0x0\r\nSysSensX=1.0\r\n"
+                            "[Cursor0]\r\nSysButtonMap=1, 4\r\nActive=01\r\n";
+    UseTablet(ini);
+    ASSERT_TRUE(Load());
+    HMGR mgr = OpenManager();
+    HCTX ctx = SystemContext(mgr);
+    LOGCONTEXTW lc;
+    ASSERT_TRUE(wt.GetW(ctx, &lc));
+    ASSERT_TRUE(wt.SetW(ctx, &lc));
+    BYTE sys[32] = {1, 4};
+    ASSERT_TRUE(wt.MgrCsrButtonMap(mgr, 0, NULL, sys));
+    ASSERT_TRUE(wt.MgrCsrEnable(mgr, 0, TRUE));
+    EXPECT_EQ(ini, TabletText());
+
+    lc.lcInOrgX = 5;
+    ASSERT_TRUE(wt.SetW(ctx, &lc));
+    std::string text = TabletText();
+    EXPECT_NE(std::string::npos, text.find("InOrgX=5"));
+    EXPECT_NE(std::string::npos, text.find("SysSensX=1.0")) << "an unchanged key stays as written";
+}
+
 TEST_F(StandinTest, BuiltinTabletForgetsChanges)
 {
     ASSERT_TRUE(Load());
