@@ -271,14 +271,6 @@ static bool OpenAndRun(UINT command, const wchar_t *title, const IdleStep &step)
     return s_title == title && s_steps <= kMaxSteps;
 }
 
-static bool PointerShown()
-{
-    CURSORINFO ci;
-    ZeroMemory(&ci, sizeof(ci));
-    ci.cbSize = sizeof(ci);
-    return GetCursorInfo(&ci) && (ci.flags & CURSOR_SHOWING);
-}
-
 static void PostKey(UINT vk)
 {
     HWND focus = GetFocus();
@@ -290,7 +282,7 @@ static void PostKey(UINT vk)
 class Hygiene : public ::testing::Test
 {
   protected:
-    UINT(WINAPI *pen)(UINT cursor, DWORD buttons, LONG x, LONG y) = NULL;
+    PenEventProc pen = NULL;
 
     void SetUp() override
     {
@@ -304,8 +296,7 @@ class Hygiene : public ::testing::Test
         HWND main = StartPanel();
         ASSERT_NE((HWND)NULL, main);
         s_mainProc = (WNDPROC)SetWindowLongPtrW(main, GWLP_WNDPROC, (LONG_PTR)WatchIdle);
-        pen = (decltype(pen))(void (*)(void))GetProcAddress(GetModuleHandleW(L"wintab32.dll"),
-                                                            "StandinPenEvent");
+        pen = StandinPen();
         ASSERT_NE(nullptr, pen);
     }
     void TearDown() override

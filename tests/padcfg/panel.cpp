@@ -70,10 +70,23 @@ static struct InstallReset {
     }
 } s_installReset;
 
-bool StandinLoaded()
+PenEventProc StandinPen()
 {
     HMODULE module = GetModuleHandleW(L"wintab32.dll");
-    return module && GetProcAddress(module, "StandinPenEvent") != NULL;
+    return module ? (PenEventProc)(void (*)(void))GetProcAddress(module, "StandinPenEvent") : NULL;
+}
+
+bool StandinLoaded()
+{
+    return StandinPen() != NULL;
+}
+
+bool PointerShown()
+{
+    CURSORINFO ci;
+    ZeroMemory(&ci, sizeof(ci));
+    ci.cbSize = sizeof(ci);
+    return GetCursorInfo(&ci) && (ci.flags & CURSOR_SHOWING);
 }
 
 void UseDriver(Driver driver)

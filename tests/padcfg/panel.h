@@ -34,6 +34,14 @@ int FindCall(const std::vector<std::string> &log, const std::string &prefix);
    variant): Wine's own wintab32 must never answer a test by mistake. */
 bool StandinLoaded();
 
+/* The loaded stand-in's pen (x, y in tablet counts, y upward from the
+   lower-left corner), or null without the stand-in. */
+typedef UINT(WINAPI *PenEventProc)(UINT cursor, DWORD buttons, LONG x, LONG y);
+PenEventProc StandinPen();
+
+/* Whether the mouse pointer shows. */
+bool PointerShown();
+
 /* Puts back what lasts for the whole run of the panel (the chosen tablet
    device, the display units, ...); runs before every test by itself. */
 void ResetPanelState();

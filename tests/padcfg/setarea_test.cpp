@@ -16,7 +16,7 @@
 class SetArea : public ::testing::Test
 {
   protected:
-    UINT(WINAPI *pen)(UINT cursor, DWORD buttons, LONG x, LONG y) = NULL;
+    PenEventProc pen = NULL;
     UINT blinkTime = GetCaretBlinkTime();
 
     void SetUp() override
@@ -41,8 +41,7 @@ class SetArea : public ::testing::Test
         g_tabletDeviceChosen = FALSE;
         WTInfoW(0, 0, NULL);
         ASSERT_TRUE(StandinLoaded());
-        pen = (decltype(pen))(void (*)(void))GetProcAddress(GetModuleHandleW(L"wintab32.dll"),
-                                                            "StandinPenEvent");
+        pen = StandinPen();
     }
 
     /* Opens the dialog, runs script in it and closes it. */
@@ -101,14 +100,6 @@ class SetArea : public ::testing::Test
             },
             1000);
         return at;
-    }
-
-    static bool PointerShown()
-    {
-        CURSORINFO ci;
-        ZeroMemory(&ci, sizeof(ci));
-        ci.cbSize = sizeof(ci);
-        return GetCursorInfo(&ci) && (ci.flags & CURSOR_SHOWING);
     }
 
     /* The crosshair's centre in the control's client area, or x -99. */

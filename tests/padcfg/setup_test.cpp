@@ -405,8 +405,7 @@ TEST_F(Setup, TwoPenClicksPointOutTheAreaWhileTheStatusLinePromptsAndOkStoresIt)
     /* The built-in tablet (11,999 counts a side) with a smaller area. */
     Open("[Context0]\r\nInOrgX=1000\r\nInExtX=5000\r\nInOrgY=1000\r\nInExtY=5000\r\n",
          [](HWND dlg) {
-             auto pen = (UINT(WINAPI *)(UINT, DWORD, LONG, LONG))(void (*)(void))GetProcAddress(
-                 GetModuleHandleW(L"wintab32.dll"), "StandinPenEvent");
+             PenEventProc pen = StandinPen();
              ASSERT_TRUE(pen != NULL);
              /* The pen at x, y (counts, y upward), with button 0 down or up. */
              auto at = [&](LONG x, LONG y, DWORD buttons) {
