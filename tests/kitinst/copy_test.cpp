@@ -75,18 +75,8 @@ TEST_F(CopyTest, SlotsEndInOneBackslashAlsoAtADriveRoot)
 
 /* The installer's code linked into this program calls the system through
    this program's import table; a slot can be pointed at a stand-in. */
-extern "C" void *__imp_GetSystemDirectoryA;
-extern "C" void *__imp_GetWindowsDirectoryA;
-
-static void *SwapImport(void **slot, void *with)
-{
-    DWORD protect;
-    VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protect);
-    void *old = *slot;
-    *slot = with;
-    VirtualProtect(slot, sizeof(*slot), protect, &protect);
-    return old;
-}
+DECLARE_IMPORT_SLOT(GetSystemDirectoryA, 8);
+DECLARE_IMPORT_SLOT(GetWindowsDirectoryA, 8);
 
 static UINT WINAPI NoDirectory(LPSTR buf, UINT size)
 {
@@ -109,15 +99,15 @@ TEST_F(CopyTest, WithoutTheSystemOrWindowsDirectoryTheCheckFails)
         UINT(WINAPI *stand_in)(LPSTR, UINT);
         const char *what;
     } cases[] = {
-        {&__imp_GetSystemDirectoryA, NoDirectory, "no system directory"},
-        {&__imp_GetSystemDirectoryA, LongDirectory, "a system directory too long"},
-        {&__imp_GetWindowsDirectoryA, NoDirectory, "no Windows directory"},
-        {&__imp_GetWindowsDirectoryA, LongDirectory, "a Windows directory too long"},
+        {&imp_GetSystemDirectoryA, NoDirectory, "no system directory"},
+        {&imp_GetSystemDirectoryA, LongDirectory, "a system directory too long"},
+        {&imp_GetWindowsDirectoryA, NoDirectory, "no Windows directory"},
+        {&imp_GetWindowsDirectoryA, LongDirectory, "a Windows directory too long"},
     };
     for (const Case &c : cases) {
-        void *real = SwapImport(c.slot, (void *)c.stand_in);
+        void *real = RedirectImport(c.slot, (void *)c.stand_in);
         int result = CheckFrom(disk);
-        SwapImport(c.slot, real);
+        RedirectImport(c.slot, real);
         /* Else the destinations would be relative to the current directory: the disk. */
         EXPECT_EQ(0, result) << c.what;
     }

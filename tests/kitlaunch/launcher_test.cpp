@@ -164,8 +164,9 @@ TEST_F(LauncherTest, ASecondStartBringsTheFirstForwardAndStartsNothing)
 
     Process &second = Launch(MakeDisk(L"second", DISK_PROBE_SETUP));
     EXPECT_EQ(0u, WaitForExit(second, 5000));
-    PumpMessages(200);
-    /* The first one's box is what comes to the front. */
+    /* The first one's box is what comes to the front; the window system may
+       take a moment to bring it there. */
+    PumpUntil([&] { return GetForegroundWindow() == box; }, 3000);
     EXPECT_EQ(box, GetForegroundWindow()) << Narrow(WindowText(GetForegroundWindow()));
     EXPECT_TRUE(IsAbove(box, other));
     EXPECT_FALSE(ReadProbe(200).ran) << "the second start ran SETUP.EXE";

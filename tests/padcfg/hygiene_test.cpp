@@ -143,8 +143,8 @@ static int Carets()
 /* Timers: no call lists them, so SetTimer and KillTimer of this program
    (the panel's code is linked in) are recorded. A window's timers go with
    the window; a thread's stay until killed. */
-extern "C" void *__imp_SetTimer;
-extern "C" void *__imp_KillTimer;
+DECLARE_IMPORT_SLOT(SetTimer, 16);
+DECLARE_IMPORT_SLOT(KillTimer, 8);
 static UINT_PTR(WINAPI *s_setTimer)(HWND, UINT_PTR, UINT, TIMERPROC);
 static BOOL(WINAPI *s_killTimer)(HWND, UINT_PTR);
 static std::set<std::pair<HWND, UINT_PTR>> s_timers;
@@ -173,8 +173,8 @@ static int LiveTimers()
 /* Window DCs: Wine takes a window's DC back when the window goes, so one
    never released leaves no trace in the table; GetDC and ReleaseDC are
    counted instead. */
-extern "C" void *__imp_GetDC;
-extern "C" void *__imp_ReleaseDC;
+DECLARE_IMPORT_SLOT(GetDC, 4);
+DECLARE_IMPORT_SLOT(ReleaseDC, 8);
 static HDC(WINAPI *s_getDC)(HWND);
 static int(WINAPI *s_releaseDC)(HWND, HDC);
 static int s_heldDCs;
@@ -201,10 +201,10 @@ static void Record(bool on)
         void *recorder;
         void **real;
     } slots[] = {
-        {&__imp_SetTimer, (void *)RecordSetTimer, (void **)&s_setTimer},
-        {&__imp_KillTimer, (void *)RecordKillTimer, (void **)&s_killTimer},
-        {&__imp_GetDC, (void *)RecordGetDC, (void **)&s_getDC},
-        {&__imp_ReleaseDC, (void *)RecordReleaseDC, (void **)&s_releaseDC},
+        {&imp_SetTimer, (void *)RecordSetTimer, (void **)&s_setTimer},
+        {&imp_KillTimer, (void *)RecordKillTimer, (void **)&s_killTimer},
+        {&imp_GetDC, (void *)RecordGetDC, (void **)&s_getDC},
+        {&imp_ReleaseDC, (void *)RecordReleaseDC, (void **)&s_releaseDC},
     };
     for (const auto &s : slots) {
         if (on)

@@ -10,7 +10,7 @@ int g_beeps;
 
 /* The panel's code linked into this program calls MessageBeep through this
    program's import table: the slot is pointed at a counter. */
-extern "C" void *__imp_MessageBeep;
+DECLARE_IMPORT_SLOT(MessageBeep, 4);
 
 static BOOL WINAPI CountBeep(UINT type)
 {
@@ -19,19 +19,9 @@ static BOOL WINAPI CountBeep(UINT type)
     return TRUE;
 }
 
-void *RedirectImport(void **slot, void *to)
-{
-    DWORD protect;
-    VirtualProtect(slot, sizeof(void *), PAGE_READWRITE, &protect);
-    void *was = *slot;
-    *slot = to;
-    VirtualProtect(slot, sizeof(void *), protect, &protect);
-    return was;
-}
-
 static void CountBeeps()
 {
-    RedirectImport(&__imp_MessageBeep, (void *)CountBeep);
+    RedirectImport(&imp_MessageBeep, (void *)CountBeep);
 }
 
 static BOOL WINAPI RecordLogOff(UINT flags, DWORD reserved)

@@ -51,11 +51,6 @@ extern std::vector<std::pair<UINT, DWORD>> g_logOffs;
 /* MessageBeep calls of the panel, counted instead of sounded. */
 extern int g_beeps;
 
-/* Points an import slot of this program (extern "C" void *__imp_Name) at a
-   function of the test's own: the panel's code linked in calls through it.
-   Returns what the slot held. */
-void *RedirectImport(void **slot, void *to);
-
 /* The driver as the running panel sees it: its open contexts in its order,
    then its default system context; a cursor's map; and everything the
    panel could change (contexts, default, the first two cursors' state). */

@@ -85,6 +85,16 @@ void RemoveTree(const std::wstring &dir)
     RemoveDirectoryW(dir.c_str());
 }
 
+void *RedirectImport(void **slot, void *to)
+{
+    DWORD protect;
+    VirtualProtect(slot, sizeof(void *), PAGE_READWRITE, &protect);
+    void *was = *slot;
+    *slot = to;
+    VirtualProtect(slot, sizeof(void *), protect, &protect);
+    return was;
+}
+
 std::string AnsiOf(const std::wstring &s)
 {
     int n = WideCharToMultiByte(CP_ACP, 0, s.c_str(), -1, NULL, 0, NULL, NULL);

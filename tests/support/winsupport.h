@@ -100,6 +100,21 @@ DWORD WaitForExit(Process &p, DWORD ms);
 void KillProcess(Process &p);
 void CloseProcess(Process &p);
 
+/* The import slot through which the product code linked into a test program
+   calls a system function. Its symbol differs by target: on i686 a stdcall
+   function carries its argument bytes, __imp__MessageBeep@4 beside x86_64's
+   __imp_MessageBeep. DECLARE_IMPORT_SLOT(MessageBeep, 4) declares
+   imp_MessageBeep for both. */
+#ifdef _WIN64
+#define IMPORT_SLOT_SYMBOL(name, argBytes) "__imp_" #name
+#else
+#define IMPORT_SLOT_SYMBOL(name, argBytes) "__imp__" #name "@" #argBytes
+#endif
+#define DECLARE_IMPORT_SLOT(name, argBytes)                                                        \
+    extern "C" void *imp_##name __asm__(IMPORT_SLOT_SYMBOL(name, argBytes))
+/* Points an import slot at a function of the test's own; returns what it held. */
+void *RedirectImport(void **slot, void *to);
+
 /* Registry helpers for HKEY_CURRENT_USER\Software\Wine settings of the prefix. */
 bool SetRegString(HKEY root, const std::wstring &key, const wchar_t *name,
                   const std::wstring &value);
