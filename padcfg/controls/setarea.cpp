@@ -41,6 +41,10 @@ struct SetAreaPacket {
     LONG pkX;
     LONG pkY;
 };
+/* The driver writes the fields packed in this order, four bytes each. */
+static_assert(sizeof(SetAreaPacket) == 16 && offsetof(SetAreaPacket, pkButtons) == 4 &&
+                  offsetof(SetAreaPacket, pkX) == 8 && offsetof(SetAreaPacket, pkY) == 12,
+              "the pen packet as the driver writes it");
 
 /* Shared by every SetArea window: the panel shows one at a time. */
 HCTX g_pointContext;

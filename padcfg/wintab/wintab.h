@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <stddef.h>
+
 DECLARE_HANDLE(HMGR);
 DECLARE_HANDLE(HCTX);
 
@@ -303,9 +305,30 @@ typedef struct tagLOGCONTEXTA {
     FIX32 lcSysSensY;
 } LOGCONTEXTA, *PLOGCONTEXTA, *LPLOGCONTEXTA;
 
+/* The driver and its callers share these records byte for byte, on 32 and
+   64 bits alike: a layout slip fails the build of the target it happens on. */
 static_assert(sizeof(AXIS) == 16, "AXIS is 16 bytes");
+static_assert(offsetof(AXIS, axMax) == 4 && offsetof(AXIS, axUnits) == 8 &&
+                  offsetof(AXIS, axResolution) == 12,
+              "AXIS: four 4-byte fields");
 static_assert(sizeof(LOGCONTEXTW) == 212, "LOGCONTEXTW is 212 bytes");
 static_assert(sizeof(LOGCONTEXTA) == 172, "LOGCONTEXTA is 172 bytes");
+/* Every field after the name is 4 bytes: the wide record is the narrow one
+   with a name LCNAMELEN bytes longer. */
+#define WINTAB_CONTEXT_OFFSET(field, offsetW)                                                      \
+    static_assert(offsetof(LOGCONTEXTW, field) == (offsetW) &&                                     \
+                      offsetof(LOGCONTEXTA, field) == (offsetW)-LCNAMELEN,                         \
+                  "LOGCONTEXT: " #field " out of place")
+WINTAB_CONTEXT_OFFSET(lcOptions, 80);
+WINTAB_CONTEXT_OFFSET(lcDevice, 96);
+WINTAB_CONTEXT_OFFSET(lcPktData, 104);
+WINTAB_CONTEXT_OFFSET(lcInOrgX, 124);
+WINTAB_CONTEXT_OFFSET(lcInExtY, 140);
+WINTAB_CONTEXT_OFFSET(lcOutExtY, 164);
+WINTAB_CONTEXT_OFFSET(lcSysMode, 184);
+WINTAB_CONTEXT_OFFSET(lcSysSensX, 204);
+WINTAB_CONTEXT_OFFSET(lcSysSensY, 208);
+#undef WINTAB_CONTEXT_OFFSET
 
 typedef BOOL(WINAPI *WTENUMPROC)(HCTX, LPARAM);
 

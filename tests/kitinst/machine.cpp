@@ -348,8 +348,11 @@ static void SnapDir(const std::string &dir, std::vector<std::string> &out)
             continue;
         std::string path = dir + name;
         if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            /* Wine's own scratch space, not the installer's business. */
-            if (_stricmp(path.c_str(), (WinDir() + "temp").c_str()) == 0)
+            /* Wine's own scratch space, not the installer's business; and
+               the 32-bit system directory, which a 32-bit program (the
+               installer, and this test on the i686 build) sees as system32. */
+            if (_stricmp(path.c_str(), (WinDir() + "temp").c_str()) == 0 ||
+                _stricmp(path.c_str(), (WinDir() + "syswow64").c_str()) == 0)
                 continue;
             out.push_back(path + "\\");
             SnapDir(path + "\\", out);

@@ -100,7 +100,7 @@ TEST_F(LauncherTest, WithoutTheSetupDirectoryItAsksForTheDiskAndEndsWhenClosed)
     MessageBoxView v = ReadMessageBox(box);
     EXPECT_EQ(kMissingCaption, v.title);
     EXPECT_EQ(L"Please run this program from the QUORAX Drivers/Utilities disk.", v.text);
-    EXPECT_TRUE(v.hasErrorIcon);
+    EXPECT_EQ(IconsCanShow(), v.hasErrorIcon);
     EXPECT_EQ(std::vector<std::wstring>{L"OK"}, v.buttons);
 
     /* Owned by the launcher's window, which stays hidden. */
@@ -128,7 +128,7 @@ TEST_F(LauncherTest, WithoutSetupExeItSaysSoAndStartsNoOtherSetup)
     MessageBoxView v = ReadMessageBox(box);
     EXPECT_EQ(kMissingCaption, v.title);
     EXPECT_EQ(L"Can not find SETUP.EXE in the NTWINTAB directory !", v.text);
-    EXPECT_TRUE(v.hasErrorIcon);
+    EXPECT_EQ(IconsCanShow(), v.hasErrorIcon);
     EXPECT_EQ(std::vector<std::wstring>{L"OK"}, v.buttons);
     EXPECT_EQ(L"kitlaunch", ClassOf(GetWindow(box, GW_OWNER)));
 
@@ -165,10 +165,14 @@ TEST_F(LauncherTest, ASecondStartBringsTheFirstForwardAndStartsNothing)
     Process &second = Launch(MakeDisk(L"second", DISK_PROBE_SETUP));
     EXPECT_EQ(0u, WaitForExit(second, 5000));
     /* The first one's box is what comes to the front; the window system may
-       take a moment to bring it there. */
-    PumpUntil([&] { return GetForegroundWindow() == box; }, 3000);
+       take a moment to bring it there. (Under WoW64 nothing is drawn and
+       the order on the screen is not kept.) */
+    bool drawn = !RunsUnderWow64();
+    PumpUntil([&] { return GetForegroundWindow() == box && (!drawn || IsAbove(box, other)); },
+              3000);
     EXPECT_EQ(box, GetForegroundWindow()) << Narrow(WindowText(GetForegroundWindow()));
-    EXPECT_TRUE(IsAbove(box, other));
+    if (drawn)
+        EXPECT_TRUE(IsAbove(box, other));
     EXPECT_FALSE(ReadProbe(200).ran) << "the second start ran SETUP.EXE";
 
     /* The first still waits for its box to be answered. */
@@ -201,7 +205,11 @@ TEST(LauncherProgram, CarriesTheIconItsWindowClassLoads)
     HMODULE exe = LoadLibraryExW(JoinPath(BinDir(), L"kitlaunch.exe").c_str(), NULL,
                                  LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(exe);
-    EXPECT_TRUE(LoadIconA(exe, "kitlaunch") != NULL);
+    /* Where icons cannot be made (Wine's WoW64), that it is there at all. */
+    if (IconsCanShow())
+        EXPECT_TRUE(LoadIconA(exe, "kitlaunch") != NULL);
+    else
+        EXPECT_TRUE(FindResourceA(exe, "kitlaunch", (LPCSTR)RT_GROUP_ICON) != NULL);
     FreeLibrary(exe);
 }
 

@@ -62,7 +62,7 @@ static void PrintTo(const Counts &c, std::ostream *os)
 }
 
 /* An entry of the GDI handle table that the PEB points to (offset 0xF8 on
-   x86_64). Wine keeps one table per process, sets Type while an object
+   x86_64, 0x94 in a 32-bit PEB). Wine keeps one table per process, sets Type while an object
    lives and clears it at deletion; a handle's low 16 bits are its index.
    (Windows shares the table within a session: there GetGuiResources is
    the count.) */
@@ -86,7 +86,8 @@ static const GdiEntry *GdiTable()
     ZeroMemory(&info, sizeof(info));
     if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof(info), NULL))
         return NULL;
-    return *(const GdiEntry *const *)((const BYTE *)info.PebBaseAddress + 0xF8);
+    const size_t tableOffset = sizeof(void *) == 8 ? 0xF8 : 0x94;
+    return *(const GdiEntry *const *)((const BYTE *)info.PebBaseAddress + tableOffset);
 }
 
 static int GdiObjects()

@@ -57,6 +57,7 @@ static struct InstallReset {
         ::testing::UnitTest::GetInstance()->listeners().Append(new PanelStateReset);
         g_exitWindowsEx = RecordLogOff;
         CountBeeps();
+        UseWow64Workarounds();
     }
 } s_installReset;
 

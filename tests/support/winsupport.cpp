@@ -260,6 +260,20 @@ static std::wstring IconKindNow(HWND icon)
     return blue > 40 ? L"information" : L"";
 }
 
+bool IconsCanShow()
+{
+    static int can = -1;
+    if (can < 0)
+        can = LoadIconW(NULL, (LPCWSTR)IDI_HAND) != NULL;
+    return can != 0;
+}
+
+bool RunsUnderWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
 /* A box shown a moment ago may not have drawn its icon yet on a busy
    machine: look again for a while before saying it shows none. */
 std::wstring IconKind(HWND icon)

@@ -65,6 +65,14 @@ struct MessageBoxView {
     std::vector<std::wstring> buttons;
 };
 MessageBoxView ReadMessageBox(HWND box);
+/* Whether programs here can show icons and bitmaps from resources: under
+   Wine 8's WoW64 a 32-bit program cannot make one, and its message boxes
+   show no icon. A box's icon is checked only where it can show. */
+bool IconsCanShow();
+/* Whether this is a 32-bit program under WoW64 (the i686 build's tests):
+   there Wine 8 runs the null graphics driver, which draws nothing and does
+   not keep the order of windows on the screen. */
+bool RunsUnderWow64();
 /* What an icon control shows, told by its colour on the screen: "error",
    "warning", "information", or empty when none of them. */
 std::wstring IconKind(HWND icon);
@@ -114,6 +122,13 @@ void CloseProcess(Process &p);
     extern "C" void *imp_##name __asm__(IMPORT_SLOT_SYMBOL(name, argBytes))
 /* Points an import slot at a function of the test's own; returns what it held. */
 void *RedirectImport(void **slot, void *to);
+
+/* Under Wine 8's WoW64 a 32-bit program can neither make an icon from its
+   resources nor create a combo box. Where that is so (and only there), this
+   program's LoadIconW builds the icon from the resource bits, and its
+   dialogs get a combo box kept in a list box (wow64workarounds.cpp).
+   Returns whether it had to. */
+bool UseWow64Workarounds();
 
 /* Registry helpers for HKEY_CURRENT_USER\Software\Wine settings of the prefix. */
 bool SetRegString(HKEY root, const std::wstring &key, const wchar_t *name,
