@@ -395,10 +395,13 @@ static const WCHAR *NewText(const WCHAR *raw)
 
 /* Names separated by commas (a comma in a name is written \,) become a list
    of NUL-terminated names ended by an empty one; blanks around each are
-   trimmed, empty names left out, since one would end the list. */
+   trimmed, empty names left out, since one would end the list. A name is
+   never longer than its text, and each but the last gives up a comma for its
+   NUL: "Tip" takes Tip, its NUL, the empty name and the second NUL written
+   below, three more than its text. */
 static const WCHAR *NewNames(const WCHAR *s)
 {
-    WCHAR *list = (WCHAR *)StandinAlloc((lstrlenW(s) + 2) * sizeof(WCHAR));
+    WCHAR *list = (WCHAR *)StandinAlloc((lstrlenW(s) + 3) * sizeof(WCHAR));
     if (!list)
         return L"";
     UINT used = 0;
