@@ -21,13 +21,24 @@ static const LOGCONTEXTW *AreaContext(UINT device)
     return &g_defCtx[device][0].lc;
 }
 
+/* Any process may name the reply window, and this runs on the program's
+   own user-interface thread: a window that does not answer in time is given
+   up, and none of this thread's own windows is sent to (it would take the
+   name in the middle of whatever it is doing). */
+#define REPLY_TIMEOUT 500
+
 static BOOL SendName(HWND reply, const WCHAR *name)
 {
     COPYDATASTRUCT cds;
     cds.dwData = STANDIN_COPY_NAME;
     cds.cbData = (DWORD)(lstrlenW(name) + 1) * sizeof(WCHAR);
     cds.lpData = (void *)name;
-    return IsWindow(reply) && SendMessageW(reply, WM_COPYDATA, (WPARAM)s_penWindow, (LPARAM)&cds);
+    if (!IsWindow(reply) || GetWindowThreadProcessId(reply, NULL) == GetCurrentThreadId())
+        return FALSE;
+    DWORD_PTR taken = 0;
+    return SendMessageTimeoutW(reply, WM_COPYDATA, (WPARAM)s_penWindow, (LPARAM)&cds,
+                               SMTO_NORMAL | SMTO_ABORTIFHUNG, REPLY_TIMEOUT, &taken) &&
+           taken;
 }
 
 static LONG Query(UINT item, UINT n, HWND reply)

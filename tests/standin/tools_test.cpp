@@ -5,6 +5,7 @@
  * In a prefix of their own, so that no other test's driver gets the pen.
  */
 #include "driver.h"
+#include "standinpen.h"
 
 struct ToolRun {
     DWORD code = (DWORD)-1;
@@ -143,6 +144,66 @@ TEST_F(StandinTest, PenToolWithoutAProgram)
     EXPECT_EQ(2u, run.code);
     EXPECT_EQ("wtpen: no program has the stand-in driver loaded\n", run.err);
     EXPECT_EQ("", run.out);
+}
+
+/* A window whose thread makes it and then takes no messages for 5 s. */
+struct Stuck {
+    HWND window;
+    HANDLE made, release;
+};
+
+static DWORD WINAPI StuckThread(LPVOID p)
+{
+    Stuck *s = (Stuck *)p;
+    s->window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    SetEvent(s->made);
+    WaitForSingleObject(s->release, 5000);
+    PumpMessages(10);
+    DestroyWindow(s->window);
+    return 0;
+}
+
+struct NameQuery {
+    HWND pen, reply;
+    DWORD_PTR answer;
+    DWORD ms;
+};
+
+static DWORD WINAPI AskName(LPVOID p)
+{
+    NameQuery *q = (NameQuery *)p;
+    DWORD start = GetTickCount();
+    SendMessageTimeoutW(q->pen, STANDIN_QUERY, MAKEWPARAM(SQ_CSR_NAME, 0), (LPARAM)q->reply,
+                        SMTO_NORMAL, 20000, &q->answer);
+    q->ms = GetTickCount() - start;
+    return 0;
+}
+
+/* Any program may name the window a cursor's name is sent to; one that
+   never answers must not stop the driver's thread, the panel's own. */
+TEST_F(StandinTest, PenWindowGivesUpOnAReplyWindowThatDoesNotAnswer)
+{
+    ASSERT_TRUE(Load());
+    wt.InfoW(0, 0, NULL);
+    HWND pen = NULL;
+    do
+        pen = FindWindowExW(HWND_MESSAGE, pen, STANDIN_PEN_CLASS, NULL);
+    while (pen && GetWindowThreadProcessId(pen, NULL) != GetCurrentThreadId());
+    ASSERT_TRUE(pen);
+
+    Stuck stuck = {NULL, CreateEventW(NULL, TRUE, FALSE, NULL), CreateEventW(NULL, TRUE, FALSE, NULL)};
+    HANDLE stuckThread = CreateThread(NULL, 0, StuckThread, &stuck, 0, NULL);
+    WaitForSingleObject(stuck.made, 5000);
+    NameQuery q = {pen, stuck.window, 7, 0};
+    HANDLE asker = CreateThread(NULL, 0, AskName, &q, 0, NULL);
+    PumpUntil([&] { return WaitForSingleObject(asker, 0) == WAIT_OBJECT_0; }, 20000);
+    EXPECT_EQ(0u, q.answer) << "the name was not taken";
+    EXPECT_LT(q.ms, 2000u) << "the driver's thread waited for the window";
+
+    SetEvent(stuck.release);
+    WaitForSingleObject(stuckThread, 10000);
+    for (HANDLE h : {asker, stuckThread, stuck.made, stuck.release})
+        CloseHandle(h);
 }
 
 /* ---- The virtual tablet ---- */
