@@ -8,6 +8,9 @@
 
 static HWND s_penWindow;
 
+/* Posted to itself: changes that wait (SaveCursor) are written now. */
+#define STANDIN_SAVE (WM_APP + 0x352)
+
 /* The area a person sees as the tracking area: the input area of the
    device's first "Default System" context, as the control panel finds it. */
 static const LOGCONTEXTW *AreaContext(UINT device)
@@ -108,8 +111,16 @@ static LRESULT CALLBACK PenWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     }
     case STANDIN_QUERY:
         return Query(LOWORD(wParam), HIWORD(wParam), (HWND)lParam);
+    case STANDIN_SAVE:
+        SaveWaitingChanges();
+        return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+BOOL PostSaveLater(void)
+{
+    return s_penWindow && PostMessageW(s_penWindow, STANDIN_SAVE, 0, 0);
 }
 
 /* One window per loaded driver, on the thread of the first call. */

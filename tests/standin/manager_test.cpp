@@ -249,7 +249,7 @@ TEST_F(StandinTest, SettingWhatTheDriverHoldsWritesNothing)
 {
     /* Forms the driver would not write itself show any rewrite. */
     const std::string ini = "[Context0]\r\nInOrgX=0x0\r\nSysSensX=1.0\r\n"
-                            "[Cursor0]\r\nSysButtonMap=1, 4\r\nActive=01\r\n";
+                            "[Cursor0]\r\nSysButtonMap=4, 1\r\nActive=01\r\n";
     UseTablet(ini);
     ASSERT_TRUE(Load());
     HMGR mgr = OpenManager();
@@ -257,9 +257,14 @@ TEST_F(StandinTest, SettingWhatTheDriverHoldsWritesNothing)
     LOGCONTEXTW lc;
     ASSERT_TRUE(wt.GetW(ctx, &lc));
     ASSERT_TRUE(wt.SetW(ctx, &lc));
-    BYTE sys[32] = {1, 4};
+    BYTE sys[32] = {4, 1};
     ASSERT_TRUE(wt.MgrCsrButtonMap(mgr, 0, NULL, sys));
     ASSERT_TRUE(wt.MgrCsrEnable(mgr, 0, TRUE));
+    /* The panel learns the default map by a reset and puts its own back. */
+    ASSERT_TRUE(wt.MgrCsrButtonMap(mgr, 0, NULL, (LPBYTE)WTP_LPDEFAULT));
+    EXPECT_EQ(1, InfoBytes(WTI_CURSORS, CSR_SYSBTNMAP)[0]);
+    ASSERT_TRUE(wt.MgrCsrButtonMap(mgr, 0, NULL, sys));
+    PumpMessages(50);
     EXPECT_EQ(ini, TabletText());
 
     lc.lcInOrgX = 5;
@@ -267,6 +272,109 @@ TEST_F(StandinTest, SettingWhatTheDriverHoldsWritesNothing)
     std::string text = TabletText();
     EXPECT_NE(std::string::npos, text.find("InOrgX=5"));
     EXPECT_NE(std::string::npos, text.find("SysSensX=1.0")) << "an unchanged key stays as written";
+
+    /* A reset that stays is written once the thread takes its messages. */
+    ASSERT_TRUE(wt.MgrCsrButtonMap(mgr, 0, NULL, (LPBYTE)WTP_LPDEFAULT));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return TabletText().find("SysButtonMap=0x01,0x04") != std::string::npos; }, 2000));
+}
+
+/* Points the driver's import of a system function at a test's own; returns
+   what it held. */
+static void *PatchDriverImport(HMODULE driver, const char *function, void *to)
+{
+    BYTE *base = (BYTE *)driver;
+    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (IMAGE_IMPORT_DESCRIPTOR *d = (IMAGE_IMPORT_DESCRIPTOR *)(base + rva); d->Name; d++) {
+        IMAGE_THUNK_DATA *name = (IMAGE_THUNK_DATA *)(base + d->OriginalFirstThunk);
+        IMAGE_THUNK_DATA *slot = (IMAGE_THUNK_DATA *)(base + d->FirstThunk);
+        for (; name->u1.AddressOfData; name++, slot++)
+            if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
+                lstrcmpA((const char *)((IMAGE_IMPORT_BY_NAME *)(base + name->u1.AddressOfData))
+                             ->Name,
+                         function) == 0)
+                return RedirectImport((void **)&slot->u1.Function, to);
+    }
+    return NULL;
+}
+
+/* A disk that fills up under the description's folder: a write there gets
+   half of its bytes, then the error. The call log is elsewhere. */
+static BOOL WINAPI FullDisk(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                            LPOVERLAPPED overlapped)
+{
+    wchar_t path[MAX_PATH];
+    DWORD n = GetFinalPathNameByHandleW(file, path, MAX_PATH, 0);
+    if (n == 0 || n >= MAX_PATH || wcsstr(path, L".log"))
+        return WriteFile(file, data, size, written, overlapped);
+    WriteFile(file, data, size / 2, written, overlapped);
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+/* A write that cannot be made whole leaves the description as it was and
+   says so in the log; the driver keeps the setting, and the next write that
+   can be made takes it too. A write killed between its renames is found
+   again at the next load. */
+TEST_F(StandinTest, DescriptionIsNeverLeftCut)
+{
+    const std::string ini = "; the person's tablet\r\n[Device0]\r\nName=Kept\r\n\r\n"
+                            "[Context0]\r\nInOrgX=0\r\n";
+    struct {
+        const char *what;
+        void (*before)(const std::wstring &path); /* the load */
+        bool full;                                 /* the disk fills up during the write */
+        bool written;
+    } cases[] = {
+        {"a full disk", NULL, true, false},
+        {"a read-only description",
+         [](const std::wstring &path) { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY); },
+         false, false},
+        {"a write killed between its renames",
+         [](const std::wstring &path) { MoveFileW(path.c_str(), (path + L".old").c_str()); },
+         false, true},
+    };
+    UseLog();
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        UseTablet(ini);
+        if (c.before)
+            c.before(tabletPath);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(L"Kept", InfoString(WTI_DEVICES, DVC_NAME));
+        HCTX ctx = SystemContext(OpenManager());
+        LOGCONTEXTW lc;
+        ASSERT_TRUE(wt.GetW(ctx, &lc));
+        lc.lcInOrgX = 5;
+        void *real = c.full ? PatchDriverImport(wt.module, "WriteFile", (void *)FullDisk) : NULL;
+        EXPECT_TRUE(wt.SetW(ctx, &lc));
+        if (real)
+            PatchDriverImport(wt.module, "WriteFile", real);
+
+        std::string text = TabletText();
+        EXPECT_FALSE(FileExists(tabletPath + L".new"));
+        EXPECT_FALSE(FileExists(tabletPath + L".old"));
+        std::string said;
+        for (const std::string &line : LogLines())
+            if (line.find(AnsiOf(tabletPath)) != std::string::npos)
+                said = line;
+        if (c.written) {
+            EXPECT_EQ(ini.substr(0, ini.size() - 3) + "5\r\n", text); /* blank line and comment kept */
+            EXPECT_EQ("", said);
+        } else {
+            EXPECT_EQ(ini, text);
+            EXPECT_EQ(0u, said.find("description not written")) << said;
+            EXPECT_TRUE(wt.GetW(ctx, &lc) && lc.lcInOrgX == 5) << "the driver keeps the setting";
+            SetFileAttributesW(tabletPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+            lc.lcInOrgY = 7;
+            EXPECT_TRUE(wt.SetW(ctx, &lc));
+            text = TabletText();
+            EXPECT_NE(std::string::npos, text.find("InOrgX=5\r\n"));
+            EXPECT_NE(std::string::npos, text.find("InOrgY=7\r\n"));
+        }
+        Unload();
+    }
 }
 
 TEST_F(StandinTest, BuiltinTabletForgetsChanges)
