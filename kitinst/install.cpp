@@ -267,13 +267,15 @@ BOOL QueueRenameAtRestart(int row)
             dot = p + 1;
     *dot = 0;
 
-    for (int n = 0; n < RENAME_CANDIDATES; n++) {
+    /* All thousand names taken: they may be anyone's files, none is
+       overwritten, and the file counts as not copied. */
+    BOOL found = FALSE;
+    for (int n = 0; n < RENAME_CANDIDATES && !found; n++) {
         FormatText(numbered, MAX_PATH, "%s%.3d", target, n);
-        if (IsNameFree(numbered))
-            break;
+        found = IsNameFree(numbered);
     }
     /* Without the copy Windows would be asked to move a file that is not there. */
-    if (!CopyWritable(g_sourcePath, numbered))
+    if (!found || !CopyWritable(g_sourcePath, numbered))
         return FALSE;
 
     char line[2 * MAX_PATH + 2];

@@ -265,6 +265,19 @@ TEST_F(RenameTest, FileInUseIsCopiedBesideAndQueuedInANewSection)
     EXPECT_TRUE(FileThere(SystemDir() + "qxthk16.dll")) << "the copy phase goes on";
 }
 
+TEST_F(RenameTest, AllThousandNumberedNamesTakenOverwritesNone)
+{
+    for (int n = 0; n < 1000; n++) {
+        char name[16];
+        wsprintfA(name, "wintab32.%.3d", n);
+        WriteAnsiFile(SystemDir() + name, "someone's file");
+    }
+    RunCopyPhase();
+    EXPECT_EQ("someone's file", ReadAnsiFile(SystemDir() + "wintab32.999"));
+    EXPECT_EQ(std::vector<std::string>{}, IniSection("rename", "WININIT.INI"));
+    EXPECT_EQ("wintab32.dll to " + wintab32, NotCopied());
+}
+
 TEST_F(RenameTest, QueuedAfterTheExistingLinesOfALongSection)
 {
     std::vector<std::string> lines = {"NUL=C:\\WINDOWS\\TEMP\\OLD.TMP"};
