@@ -134,5 +134,8 @@ void CleanUpOldInstalls(void);
 WPARAM RegistryStep(HWND page, int step);
 BOOL IsPlainFileName(const char *name);
 BOOL DeleteKeyTree(HKEY root, const char *path);
+/* The first of the registry phase's strings (4-10) that cannot be loaded, 0
+   when all can. */
+UINT FindMissingString(void);
 
 #endif

@@ -21,6 +21,9 @@ static const char s_missingCaption[] = "Error : Can not find Wintab driver files
 static const char s_missingText[] =
     "Please run this program from the QUORAX Drivers/Utilities disk.";
 static const char s_notCopiedCaption[] = "Error : Can not copy Wintab driver files !";
+static const char s_stringCaption[] = "Error : Can not load installer texts !";
+static const char s_stringText[] = "Text %u of the installation program could not be loaded.\n"
+                                   "Nothing has been changed on this computer.";
 static const char s_restartCaption[] = "System Settings have changed";
 static const char s_restartText[] = "Installation of the QUORAX Wintab driver\n"
                                     "is complete. You must restart your computer\n"
@@ -110,11 +113,27 @@ static void ReportFilesNotCopied(HWND hwnd)
         MessageBoxA(hwnd, text, s_notCopiedCaption, MB_OK | MB_ICONERROR);
 }
 
+/* The registry key paths are strings of the program: one that does not load
+   would be empty, and the clean-up would work from the root of the registry.
+   Nothing is changed before all are there. */
+static BOOL StringsLoad(HWND hwnd)
+{
+    UINT missing = FindMissingString();
+    if (!missing)
+        return TRUE;
+    char text[sizeof(s_stringText) + 16];
+    FormatText(text, sizeof(text), s_stringText, missing);
+    MessageBoxA(hwnd, text, s_stringCaption, MB_OK | MB_ICONERROR);
+    return FALSE;
+}
+
 static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(wParam)) {
     case CMD_CHECK_SOURCE:
-        if (DialogBoxParamA(g_hInst, "DIALOG0", hwnd, InitPageProc, 0))
+        if (!StringsLoad(hwnd))
+            DestroyWindow(hwnd);
+        else if (DialogBoxParamA(g_hInst, "DIALOG0", hwnd, InitPageProc, 0))
             PostCommand(hwnd, CMD_WELCOME);
         else
             PostCommand(hwnd, CMD_MISSING_FILES);

@@ -20,6 +20,15 @@ static void LoadKeyString(UINT id, char *buf)
         buf[0] = 0;
 }
 
+UINT FindMissingString(void)
+{
+    char text[MAX_PATH];
+    for (UINT id = IDS_CLASS_KEY; id <= IDS_MANUFACTURER; id++)
+        if (LoadStringA(g_hInst, id, text, MAX_PATH) <= 0)
+            return id;
+    return 0;
+}
+
 /* Every string value is stored whole, with its terminating NUL. */
 static void SetString(HKEY key, const char *name, const char *data)
 {
@@ -38,11 +47,33 @@ static BOOL QueryString(HKEY key, const char *name, char *buf)
     return TRUE;
 }
 
+/* The only places the clean-up deletes from, and only below them. */
+static const char *const s_ownRoots[] = {
+    "System\\CurrentControlSet\\Services\\Class\\",
+    "Enum\\Root\\",
+    "Enum\\SERENUM\\",
+};
+
+static BOOL IsBelowOwnRoot(const char *path)
+{
+    for (int i = 0; i < (int)(sizeof(s_ownRoots) / sizeof(s_ownRoots[0])); i++) {
+        int n = lstrlenA(s_ownRoots[i]);
+        if (StartsWithNoCase(path, s_ownRoots[i]) && path[n] && path[n] != '\\')
+            return TRUE;
+    }
+    return FALSE;
+}
+
 /* Windows 95 deletes a key with its subkeys; NT-style registries delete only
    empty keys, so there the subkeys go first. A key without subkeys goes at
-   the first attempt, which halves the calls for a wide tree. */
+   the first attempt, which halves the calls for a wide tree. An empty path
+   would delete the root key's own subkeys, and a path from the string table
+   that failed to load, or was cut, could name any key: neither is deleted,
+   nor anything of HKEY_LOCAL_MACHINE outside the installer's own places. */
 BOOL DeleteKeyTree(HKEY root, const char *path)
 {
+    if (!path[0] || (root == HKEY_LOCAL_MACHINE && !IsBelowOwnRoot(path)))
+        return FALSE;
     if (RegDeleteKeyA(root, path) == ERROR_SUCCESS)
         return TRUE;
     HKEY key;

@@ -99,16 +99,18 @@ class ShellTest : public StepTest
                                NULL);
         SetWindowLongPtrA(main, GWLP_WNDPROC, (LONG_PTR)InstallerWndProc);
     }
-    /* The copying page and what follows it, as the main window runs them
-       (code 123); returns the boxes shown up to the restart, answered Yes. */
-    std::vector<MessageBoxView> Install(const std::wstring &closeAt = L"")
+    /* The run from a command of the main window on, the copying page (code
+       123) unless said otherwise; returns the boxes shown up to the restart,
+       answered Yes, or up to the end of the program. */
+    std::vector<MessageBoxView> Install(const std::wstring &closeAt = L"",
+                                        WPARAM command = CMD_INSTALL)
     {
         s_boxes.clear();
         s_closeAt = closeAt;
         s_exitResult = TRUE;
         HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchPages, NULL, GetCurrentThreadId());
-        PostMessageA(main, WM_COMMAND, CMD_INSTALL, 0);
-        EXPECT_TRUE(PumpUntil([] { return s_exitCalls > 0; }, 20000));
+        PostMessageA(main, WM_COMMAND, command, 0);
+        EXPECT_TRUE(PumpUntil([&] { return s_exitCalls > 0 || !IsWindow(main); }, 20000));
         UnhookWindowsHookEx(hook);
         return s_boxes;
     }
@@ -254,4 +256,41 @@ TEST_F(ShellTest, ClosingTheCopyingPageInTheIniOrRegistryPhaseStillAsksToRestart
         EXPECT_EQ(c.qwintabDriver, IniValue("drivers", "qwintab", "SYSTEM.INI"));
         EXPECT_FALSE(KeyExists(classKey)) << "the installation stopped where it was";
     }
+}
+
+DECLARE_IMPORT_SLOT(LoadStringA, 16);
+
+static int(WINAPI *s_loadString)(HINSTANCE, UINT, LPSTR, int);
+
+static int WINAPI LoadStringWithoutRootKey(HINSTANCE instance, UINT id, LPSTR buf, int size)
+{
+    if (id != IDS_ROOT_KEY)
+        return s_loadString(instance, id, buf, size);
+    if (size > 0)
+        buf[0] = 0;
+    return 0;
+}
+
+/* A string of the registry phase missing from the program: its key path
+   would be empty, and the clean-up would delete from the root of the
+   registry. The run stops before anything is changed. */
+TEST_F(ShellTest, AMissingStringStopsTheRunBeforeAnythingChanges)
+{
+    std::wstring disk = CopyInstallDisk(L"shell-disk");
+    SetCurrentDirectoryW(disk.c_str());
+    CreateKeyWithValues("Enum\\Root\\QUORAXDevice\\0000", {{"Class", "QUORAXDevice"}});
+    std::string before = MachineSnapshot();
+    s_loadString = (int(WINAPI *)(HINSTANCE, UINT, LPSTR, int))RedirectImport(
+        &imp_LoadStringA, (void *)LoadStringWithoutRootKey);
+    std::vector<MessageBoxView> boxes = Install(L"", CMD_CHECK_SOURCE);
+    RedirectImport(&imp_LoadStringA, (void *)s_loadString);
+
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"Error : Can not load installer texts !", boxes[0].title);
+    EXPECT_EQ(L"Text 5 of the installation program could not be loaded.\nNothing has been "
+              L"changed on this computer.",
+              boxes[0].text);
+    EXPECT_TRUE(boxes[0].hasErrorIcon);
+    EXPECT_FALSE(IsWindow(main)) << "the program ends";
+    EXPECT_EQ("", LineDiff(before, MachineSnapshot()));
 }
