@@ -21,8 +21,9 @@ class CopyTest : public StepTest
     /* The lines of the box that names the files not copied, or "". */
     std::string NotCopied()
     {
-        char text[NOT_COPIED_TEXT_LEN];
-        if (!DescribeFilesNotCopied(text, sizeof(text)))
+        char text[REPORT_TEXT_LEN];
+        const char *caption;
+        if (!DescribeNotDone(text, sizeof(text), &caption))
             return "";
         std::string s = text;
         size_t from = s.find("\n\n") + 2, to = s.rfind("\n\n");

@@ -210,48 +210,92 @@ TEST_F(ShellTest, CopyingPageRunsEveryPhaseWithTheBarFullAtEachEnd)
     DestroyWindow(page);
 }
 
-/* A destination that cannot be written: a directory of the file's name. */
-TEST_F(ShellTest, FilesThatCouldNotBeCopiedAreNamedBeforeTheRestartQuestion)
+static const wchar_t kOtherClosing[] =
+    L"\nThe QUORAX Wintab driver may not work until the installation is run again.";
+
+/* What could not be done is named in one box before the restart question:
+   a driver file or an INI file in whose place a directory stands, a
+   registry key that cannot be made (below a volatile one). */
+TEST_F(ShellTest, WhatCouldNotBeWrittenIsNamedBeforeTheRestartQuestion)
 {
     std::wstring disk = CopyInstallDisk(L"shell-disk");
-    std::string blocked = SystemDir() + "qxthk16.dll";
-    CreateDirectoryA(blocked.c_str(), NULL);
-    ASSERT_EQ(1, CheckFrom(disk));
-    std::vector<MessageBoxView> boxes = Install();
-    RemoveDirectoryA(blocked.c_str());
+    const std::string session = "System\\CurrentControlSet\\Control\\SessionManager";
+    const std::wstring known16 = L"HKEY_LOCAL_MACHINE\\" + Widen(session) + L"\\Known16DLLs";
+    struct Case {
+        std::string blocked; /* a directory there */
+        bool volatileKey;    /* the parent of the 16-bit DLLs' key */
+        const wchar_t *title;
+        std::wstring text;
+    } cases[] = {
+        {SystemDir() + "qxthk16.dll", false, L"Error : Can not copy Wintab driver files !",
+         L"These files could not be copied :\n\nqxthk16.dll to " + Widen(SystemDir()) +
+             L"qxthk16.dll\n\nThe QUORAX Wintab driver may not work until they are copied."},
+        {WinDir() + "wintab.ini", true, L"Error : Wintab driver installation not complete !",
+         L"These settings could not be written :\n\n"
+         L"Csr=1 in WINTAB.INI [QUORAX MM-compatible Tablet Driver]\n"
+         L"qxcls.dll=qxcls.dll in " + known16 + L"\nqwintab.drv=qwintab.drv in " + known16 +
+             L"\nwintab.dll=wintab.dll in " + known16 + L"\n" + kOtherClosing},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.blocked);
+        MakeWin95Machine();
+        CreateDirectoryA(c.blocked.c_str(), NULL);
+        HKEY parent = NULL;
+        if (c.volatileKey)
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, session.c_str(), 0, NULL, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, NULL, &parent, NULL);
+        ASSERT_EQ(1, CheckFrom(disk));
+        s_exitCalls = 0;
+        std::vector<MessageBoxView> boxes = Install();
+        RemoveDirectoryA(c.blocked.c_str());
+        if (parent)
+            RegCloseKey(parent);
 
-    ASSERT_EQ(2u, boxes.size());
-    EXPECT_EQ(L"Error : Can not copy Wintab driver files !", boxes[0].title);
-    EXPECT_EQ(L"These files could not be copied :\n\nqxthk16.dll to " + Widen(blocked) +
-                  L"\n\nThe QUORAX Wintab driver may not work until they are copied.",
-              boxes[0].text);
-    EXPECT_TRUE(boxes[0].hasErrorIcon);
-    EXPECT_EQ(std::vector<std::wstring>{L"OK"}, boxes[0].buttons);
-    EXPECT_EQ(kRestartText, boxes[1].text);
-    EXPECT_FALSE(boxes[1].hasErrorIcon);
-    EXPECT_TRUE(FileThere(WinDir() + "penpanel.exe")) << "the files after it are still copied";
+        ASSERT_EQ(2u, boxes.size());
+        EXPECT_EQ(c.title, boxes[0].title);
+        EXPECT_EQ(c.text, boxes[0].text);
+        EXPECT_TRUE(boxes[0].hasErrorIcon);
+        EXPECT_EQ(std::vector<std::wstring>{L"OK"}, boxes[0].buttons);
+        EXPECT_EQ(kRestartText, boxes[1].text);
+        EXPECT_FALSE(boxes[1].hasErrorIcon);
+        /* The run went on past them. */
+        EXPECT_TRUE(FileThere(WinDir() + "penpanel.exe"));
+        EXPECT_TRUE(KeyExists("Enum\\Root\\QUORAXDevice\\0000"));
+    }
 }
 
 /* Closed as the INI phase shows SYSTEM.INI (step 405) or as the registry
-   phase shows its caption (after the clean-up, before step 413). */
-TEST_F(ShellTest, ClosingTheCopyingPageInTheIniOrRegistryPhaseStillAsksToRestart)
+   phase shows its caption (after the clean-up, before step 413): the steps
+   not done are named first. */
+TEST_F(ShellTest, ClosingTheCopyingPageInTheIniOrRegistryPhaseNamesWhatIsLeftAndAsksToRestart)
 {
     std::wstring disk = CopyInstallDisk(L"shell-disk");
     const std::string classKey = "System\\CurrentControlSet\\Services\\Class\\QUORAXDevice";
     struct Case {
         const wchar_t *closeAt;
         const char *qwintabDriver; /* SYSTEM.INI [drivers] qwintab, step 407 */
+        std::wstring firstNotDone;
     } cases[] = {
-        {L"SYSTEM.INI", "<absent>"},
-        {L"Adding registry for QUORAX Tablet :", "qwintab.drv"},
+        {L"SYSTEM.INI", "<absent>", L"device=vqxsd.386 in SYSTEM.INI [386Enh]"},
+        {L"Adding registry for QUORAX Tablet :", "qwintab.drv",
+         L"the tablet's device class in HKEY_LOCAL_MACHINE\\" + Widen(classKey)},
     };
     for (const Case &c : cases) {
         MakeWin95Machine();
         ASSERT_EQ(1, CheckFrom(disk));
         s_exitCalls = 0;
         std::vector<MessageBoxView> boxes = Install(c.closeAt);
-        ASSERT_EQ(1u, boxes.size()) << Narrow(c.closeAt);
-        EXPECT_EQ(kRestartText, boxes[0].text);
+        ASSERT_EQ(2u, boxes.size()) << Narrow(c.closeAt);
+        EXPECT_EQ(L"Error : Wintab driver installation not complete !", boxes[0].title);
+        EXPECT_EQ(0u, boxes[0].text.find(L"The installation was stopped before these steps :\n\n" +
+                                         c.firstNotDone + L"\n"))
+            << Narrow(boxes[0].text);
+        EXPECT_NE(std::wstring::npos,
+                  boxes[0].text.find(L"qxcls.dll, qwintab.drv and wintab.dll in HKEY_LOCAL_MACHINE"
+                                     L"\\System\\CurrentControlSet\\Control\\SessionManager\\"
+                                     L"Known16DLLs\n" +
+                                     std::wstring(kOtherClosing)));
+        EXPECT_EQ(kRestartText, boxes[1].text);
         EXPECT_EQ("mmsystem.dll QWINTAB", IniValue("boot", "drivers", "SYSTEM.INI"));
         EXPECT_EQ(c.qwintabDriver, IniValue("drivers", "qwintab", "SYSTEM.INI"));
         EXPECT_FALSE(KeyExists(classKey)) << "the installation stopped where it was";
