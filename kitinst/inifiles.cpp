@@ -9,6 +9,40 @@
 static const char s_absent[] = "Key not found";
 static const char s_vqxsdLine[] = "device=vqxsd.386";
 
+/* What each step writes, and where, for the box that names what could not
+   be written or was not done. */
+static const struct {
+    WORD step;
+    const char *what;
+    const char *where;
+} s_stepTexts[] = {
+    {404, "SkipMouseRedetect=0", "WIN.INI [windows]"},
+    {405, "QWINTAB", "SYSTEM.INI [boot] drivers"},
+    {406, "device=vqxsd.386", "SYSTEM.INI [386Enh]"},
+    {407, "qwintab=qwintab.drv", "SYSTEM.INI [drivers]"},
+    {408, "QWINTAB= ", "SYSTEM.INI [vqxsd.386]"},
+    {409, "mouse.drv=mouse.drv (if it was qxmouse.drv)", "SYSTEM.INI [boot]"},
+    {410, "PEN", "SYSTEM.INI [boot] drivers"},
+    {411, "pen=qwtpen.drv", "SYSTEM.INI [drivers]"},
+    {412, "Csr=1", "WINTAB.INI [QUORAX MM-compatible Tablet Driver]"},
+};
+
+/* Names the step, and with onward every later one the run would take. */
+static void NoteSteps(int part, int step, BOOL onward)
+{
+    for (int i = 0; i < (int)(sizeof(s_stepTexts) / sizeof(s_stepTexts[0])); i++) {
+        int s = s_stepTexts[i].step;
+        BOOL pen = s == 410 || s == 411;
+        if (s == step || (onward && s > step && (g_penExtensions || !pen)))
+            NoteSetting(part, s_stepTexts[i].what, s_stepTexts[i].where);
+    }
+}
+
+void NoteIniStepsFrom(int step)
+{
+    NoteSteps(REPORT_STEPS, step, TRUE);
+}
+
 #define FIRST_READ_SIZE 1024
 /* Windows 95 keeps a profile section within 64 KB; this is far beyond it. */
 #define MAX_READ_SIZE (16 * 1024 * 1024)
@@ -76,9 +110,8 @@ BOOL AddBootDriver(const char *alias)
         return FALSE;
 
     if (SameText(value, s_absent)) {
-        WritePrivateProfileStringA("boot", "drivers", alias, "SYSTEM.INI");
         LocalFree(value);
-        return TRUE;
+        return WritePrivateProfileStringA("boot", "drivers", alias, "SYSTEM.INI");
     }
 
     int len = lstrlenA(value);
@@ -90,18 +123,17 @@ BOOL AddBootDriver(const char *alias)
     }
     lstrcpyA(upper, value);
     CharUpperBuffA(upper, len);
-    if (FindText(upper, alias)) {
-        WritePrivateProfileStringA("boot", "drivers", value, "SYSTEM.INI");
-    } else {
+    BOOL there = FindText(upper, alias) != NULL;
+    if (!there) {
         /* The scratch copy is big enough for the longer value. */
         lstrcpyA(upper, value);
         upper[len] = ' ';
         lstrcpyA(upper + len + 1, alias);
-        WritePrivateProfileStringA("boot", "drivers", upper, "SYSTEM.INI");
     }
+    BOOL written = WritePrivateProfileStringA("boot", "drivers", there ? value : upper, "SYSTEM.INI");
     LocalFree(upper);
     LocalFree(value);
-    return TRUE;
+    return written;
 }
 
 /* Makes sure [386Enh] loads the tablet's virtual device. The other lines,
@@ -113,9 +145,8 @@ BOOL AddVqxsdDevice(void)
     if (!section)
         return FALSE;
     if (length == 0) {
-        WritePrivateProfileStringA("386Enh", "device", "vqxsd.386", "SYSTEM.INI");
         LocalFree(section);
-        return TRUE;
+        return WritePrivateProfileStringA("386Enh", "device", "vqxsd.386", "SYSTEM.INI");
     }
 
     for (const char *entry = section; *entry; entry += lstrlenA(entry) + 1) {
@@ -131,12 +162,13 @@ BOOL AddVqxsdDevice(void)
 }
 
 /* The maker's own mouse driver gives way to the standard one, which the
-   tablet driver works beside. Any other mouse driver is the user's choice. */
-void RepairMouseDriver(void)
+   tablet driver works beside. Any other mouse driver is the user's choice.
+   FALSE when the standard one could not be written. */
+BOOL RepairMouseDriver(void)
 {
     char *value = ReadValueWhole("boot", "mouse.drv", "SYSTEM.INI");
     if (!value)
-        return;
+        return FALSE;
     BOOL ours = FALSE;
     if (!SameText(value, s_absent)) {
         CharUpperA(value);
@@ -144,65 +176,71 @@ void RepairMouseDriver(void)
     }
     LocalFree(value);
     if (!ours)
-        return;
+        return TRUE;
 
-    WritePrivateProfileStringA("boot", "mouse.drv", "mouse.drv", "SYSTEM.INI");
+    if (!WritePrivateProfileStringA("boot", "mouse.drv", "mouse.drv", "SYSTEM.INI"))
+        return FALSE;
     value = ReadValueWhole("386Enh", "mouse", "SYSTEM.INI");
-    if (!value)
-        return;
-    if (!SameText(value, s_absent) && lstrcmpiA(value, "*vmd") == 0)
-        WritePrivateProfileStringA("386Enh", "mouse", "*vmouse, msmouse.vxd", "SYSTEM.INI");
+    if (value && !SameText(value, s_absent) && lstrcmpiA(value, "*vmd") == 0 &&
+        !WritePrivateProfileStringA("386Enh", "mouse", "*vmouse, msmouse.vxd", "SYSTEM.INI"))
+        NoteSetting(REPORT_SETTINGS, "mouse=*vmouse, msmouse.vxd", "SYSTEM.INI [386Enh]");
     LocalFree(value);
+    return TRUE;
 }
 
-/* One step of the INI phase; returns the command that follows it. */
+/* One step of the INI phase; returns the command that follows it. A write
+   that fails is named before the restart question; the next step runs. */
 WPARAM IniStep(HWND page, int step)
 {
     int next = step + 1;
     BOOL paused = FALSE;
+    BOOL written = TRUE;
 
     switch (step) {
     case 404:
         ShowLine(page, IDC_SOURCE, "WIN.INI");
         StepPause();
         paused = TRUE;
-        WriteProfileStringA("windows", "SkipMouseRedetect", "0");
+        written = WriteProfileStringA("windows", "SkipMouseRedetect", "0");
         break;
     case 405:
         ShowLine(page, IDC_SOURCE, "SYSTEM.INI");
         StepPause();
         paused = TRUE;
-        AddBootDriver("QWINTAB");
+        written = AddBootDriver("QWINTAB");
         break;
     case 406:
-        AddVqxsdDevice();
+        written = AddVqxsdDevice();
         break;
     case 407:
-        WritePrivateProfileStringA("drivers", "qwintab", "qwintab.drv", "SYSTEM.INI");
+        written = WritePrivateProfileStringA("drivers", "qwintab", "qwintab.drv", "SYSTEM.INI");
         break;
     case 408:
-        WritePrivateProfileStringA("vqxsd.386", "QWINTAB", " ", "SYSTEM.INI");
+        written = WritePrivateProfileStringA("vqxsd.386", "QWINTAB", " ", "SYSTEM.INI");
         break;
     case 409:
-        RepairMouseDriver();
+        written = RepairMouseDriver();
         next = g_penExtensions ? 410 : 412;
         break;
     case 410:
         StepPause();
         paused = TRUE;
-        AddBootDriver("PEN");
+        written = AddBootDriver("PEN");
         break;
     case 411:
-        WritePrivateProfileStringA("drivers", "pen", "qwtpen.drv", "SYSTEM.INI");
+        written = WritePrivateProfileStringA("drivers", "pen", "qwtpen.drv", "SYSTEM.INI");
         break;
     case 412:
         ShowLine(page, IDC_SOURCE, "WINTAB.INI");
-        WritePrivateProfileSectionA("QUORAX MM-compatible Tablet Driver", "Csr=1\0", "WINTAB.INI");
+        written = WritePrivateProfileSectionA("QUORAX MM-compatible Tablet Driver", "Csr=1\0",
+                                              "WINTAB.INI");
         break;
     default:
         return 0;
     }
 
+    if (!written)
+        NoteSteps(REPORT_SETTINGS, step, FALSE);
     if (!paused)
         StepPause();
     AdvanceBar(g_iniStepSize);

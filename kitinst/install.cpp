@@ -34,9 +34,24 @@ char g_destPath[MAX_PATH];
 char g_workBuf[MAX_PATH];
 DWORD g_stepPause = 1000;
 
-/* Rows whose file could be neither copied nor queued for the restart; the
-   user is told before the restart question. */
-static BYTE s_notCopied[DRIVER_FILES];
+/* What the installation could not do, told in one box before the restart
+   question: the steps a close of the page left undone, the files that could
+   be neither copied nor queued for the restart, the settings that could not
+   be written. One line each, in the order they came. */
+static const char *const s_reportHeadings[REPORT_PARTS] = {
+    "The installation was stopped before these steps :",
+    "These files could not be copied :",
+    "These settings could not be written :",
+};
+static const char s_filesCaption[] = "Error : Can not copy Wintab driver files !";
+static const char s_filesClosing[] = "The QUORAX Wintab driver may not work until they are copied.";
+static const char s_otherCaption[] = "Error : Wintab driver installation not complete !";
+static const char s_otherClosing[] =
+    "The QUORAX Wintab driver may not work until the installation is run again.";
+static char s_report[REPORT_PARTS][REPORT_PART_LEN];
+
+/* The step posted last: where a close of the page stops the installation. */
+static WPARAM s_nextStep;
 
 #define OEM_CANDIDATES 100
 #define RENAME_CANDIDATES 1000
@@ -167,7 +182,7 @@ void StartCopyPhase(void)
     g_fileCount = g_penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
     g_currentFile = 0;
     g_copiedSize = 0;
-    ZeroMemory(s_notCopied, sizeof(s_notCopied));
+    ZeroMemory(s_report, sizeof(s_report));
 }
 
 /* Picks the first free OEMn.INF; FALSE when all of them are taken. */
@@ -220,7 +235,7 @@ WPARAM CopyStep(HWND page)
     if (copy && !done && GetLastError() == ERROR_SHARING_VIOLATION)
         done = QueueRenameAtRestart(i);
     if (!done)
-        s_notCopied[i] = 1;
+        NoteFile(REPORT_FILES, i);
 
     StepPause();
     g_currentFile++;
@@ -267,13 +282,15 @@ BOOL QueueRenameAtRestart(int row)
             dot = p + 1;
     *dot = 0;
 
-    for (int n = 0; n < RENAME_CANDIDATES; n++) {
+    /* All thousand names taken: they may be anyone's files, none is
+       overwritten, and the file counts as not copied. */
+    BOOL found = FALSE;
+    for (int n = 0; n < RENAME_CANDIDATES && !found; n++) {
         FormatText(numbered, MAX_PATH, "%s%.3d", target, n);
-        if (IsNameFree(numbered))
-            break;
+        found = IsNameFree(numbered);
     }
     /* Without the copy Windows would be asked to move a file that is not there. */
-    if (!CopyWritable(g_sourcePath, numbered))
+    if (!found || !CopyWritable(g_sourcePath, numbered))
         return FALSE;
 
     char line[2 * MAX_PATH + 2];
@@ -288,23 +305,67 @@ static void AppendText(char *text, int size, const char *part)
         lstrcpynA(text + len, part, size - len);
 }
 
-BOOL DescribeFilesNotCopied(char *text, int size)
+static void NoteLine(int part, const char *what, const char *link, const char *where)
 {
-    char line[DRIVER_NAME_LEN + MAX_PATH + 8];
-    BOOL any = FALSE;
-    lstrcpynA(text, "These files could not be copied :\n\n", size);
-    for (int i = 0; i < DRIVER_FILES; i++) {
-        if (!s_notCopied[i])
+    AppendText(s_report[part], REPORT_PART_LEN, what);
+    AppendText(s_report[part], REPORT_PART_LEN, link);
+    AppendText(s_report[part], REPORT_PART_LEN, where);
+    AppendText(s_report[part], REPORT_PART_LEN, "\n");
+}
+
+/* "qxthk16.dll to C:\WINDOWS\SYSTEM\qxthk16.dll"; the INF goes under its
+   OEMn.INF name, or to its directory when none was chosen. */
+void NoteFile(int part, int row)
+{
+    const DriverFileEntry *entry = &g_driverFiles[row];
+    char where[MAX_PATH];
+    FormatText(where, MAX_PATH, "%s%s", g_destDir[entry->dest],
+               row == 0 ? g_oemInfName : entry->name);
+    NoteLine(part, entry->name, " to ", where);
+}
+
+/* "qwintab=qwintab.drv in SYSTEM.INI [drivers]" */
+void NoteSetting(int part, const char *what, const char *where)
+{
+    NoteLine(part, what, " in ", where);
+}
+
+int DescribeNotDone(char *text, int size, const char **caption)
+{
+    int parts = 0;
+    text[0] = 0;
+    for (int part = 0; part < REPORT_PARTS; part++) {
+        if (!s_report[part][0])
             continue;
-        const DriverFileEntry *row = &g_driverFiles[i];
-        /* The INF goes under its OEMn.INF name, when one was free. */
-        FormatText(line, sizeof(line), "%s to %s%s\n", row->name, g_destDir[row->dest],
-                   i == 0 ? g_oemInfName : row->name);
-        AppendText(text, size, line);
-        any = TRUE;
+        if (parts++)
+            AppendText(text, size, "\n");
+        AppendText(text, size, s_reportHeadings[part]);
+        AppendText(text, size, "\n\n");
+        AppendText(text, size, s_report[part]);
     }
-    AppendText(text, size, "\nThe QUORAX Wintab driver may not work until they are copied.");
-    return any;
+    /* Files alone keep the box they had before the other parts came. */
+    BOOL filesOnly = parts == 1 && s_report[REPORT_FILES][0];
+    AppendText(text, size, "\n");
+    AppendText(text, size, filesOnly ? s_filesClosing : s_otherClosing);
+    *caption = filesOnly ? s_filesCaption : s_otherCaption;
+    return parts;
+}
+
+/* The page was closed with steps still posted: every one from there on,
+   as the run would have taken them. */
+static void NoteStepsNotDone(void)
+{
+    int code = LOWORD(s_nextStep), step = HIWORD(s_nextStep);
+    BOOL copy = code == PAGE_COPY_START || code == PAGE_COPY_FILE;
+    BOOL ini = copy || code == PAGE_INI_START || code == PAGE_INI_STEP;
+    BOOL reg = ini || code == PAGE_REG_START || code == PAGE_REG_STEP;
+    int files = g_penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
+    for (int i = code == PAGE_COPY_FILE ? g_currentFile : 0; copy && i < files; i++)
+        NoteFile(REPORT_STEPS, i);
+    if (ini)
+        NoteIniStepsFrom(code == PAGE_INI_STEP ? step : INI_FIRST_STEP);
+    if (reg)
+        NoteRegistryStepsFrom(code == PAGE_REG_STEP ? step : 0);
 }
 
 void StartIniPhase(HWND page)
@@ -336,6 +397,7 @@ void StartRegistryPhase(HWND page)
 
 static void PostStep(HWND page, WPARAM command)
 {
+    s_nextStep = command;
     PostMessageA(page, WM_COMMAND, command, 0);
 }
 
@@ -389,7 +451,10 @@ INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
         PostStep(hDlg, PAGE_COPY_START);
         return FALSE;
     case WM_CLOSE:
-        /* Steps already posted die with the page: the installation stops here. */
+        /* Steps already posted die with the page: the installation stops
+           here, and the user is told what it did not do. */
+        if (s_nextStep != PAGE_END)
+            NoteStepsNotDone();
         EndDialog(hDlg, 0);
         return TRUE;
     case WM_DESTROY:

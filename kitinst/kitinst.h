@@ -101,9 +101,18 @@ INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
 void StartCopyPhase(void);
 WPARAM CopyStep(HWND page);
 BOOL QueueRenameAtRestart(int row);
-/* The text of the box naming the files not copied; FALSE when all were. */
-#define NOT_COPIED_TEXT_LEN 3072
-BOOL DescribeFilesNotCopied(char *text, int size);
+/* What the installation could not do, in the parts of the box that names
+   it before the restart question (install.cpp). */
+#define REPORT_STEPS 0    /* steps a close of the page left undone */
+#define REPORT_FILES 1    /* files neither copied nor queued */
+#define REPORT_SETTINGS 2 /* INI and registry entries not written */
+#define REPORT_PARTS 3
+#define REPORT_PART_LEN 4096
+#define REPORT_TEXT_LEN (REPORT_PARTS * REPORT_PART_LEN + 512)
+void NoteFile(int part, int row);
+void NoteSetting(int part, const char *what, const char *where);
+/* The box's text and caption; returns how many parts it has (0: none). */
+int DescribeNotDone(char *text, int size, const char **caption);
 void MakeWritable(const char *path);
 void StartIniPhase(HWND page);
 void StartRegistryPhase(HWND page);
@@ -122,11 +131,12 @@ BOOL StartsWithNoCase(const char *text, const char *prefix);
 WPARAM IniStep(HWND page, int step);
 BOOL AddBootDriver(const char *alias);
 BOOL AddVqxsdDevice(void);
-void RepairMouseDriver(void);
+BOOL RepairMouseDriver(void);
 char *ReadSectionWhole(const char *section, const char *file, DWORD *length);
 char *ReadValueWhole(const char *section, const char *key, const char *file);
 BOOL WriteSectionWithLine(const char *section, const char *file, const char *entries, DWORD length,
                           const char *line);
+void NoteIniStepsFrom(int step);
 
 /* registry.cpp */
 extern char g_driverKeyName[MAX_PATH];
@@ -134,5 +144,10 @@ void CleanUpOldInstalls(void);
 WPARAM RegistryStep(HWND page, int step);
 BOOL IsPlainFileName(const char *name);
 BOOL DeleteKeyTree(HKEY root, const char *path);
+/* The first of the registry phase's strings (4-10) that cannot be loaded, 0
+   when all can. */
+UINT FindMissingString(void);
+/* Steps from step on (0: the clean-up too), as steps not done. */
+void NoteRegistryStepsFrom(int step);
 
 #endif

@@ -20,7 +20,9 @@ static const char s_wrongSystemText[] = "This program cannot run on Windows 3.1\
 static const char s_missingCaption[] = "Error : Can not find Wintab driver files !";
 static const char s_missingText[] =
     "Please run this program from the QUORAX Drivers/Utilities disk.";
-static const char s_notCopiedCaption[] = "Error : Can not copy Wintab driver files !";
+static const char s_stringCaption[] = "Error : Can not load installer texts !";
+static const char s_stringText[] = "Text %u of the installation program could not be loaded.\n"
+                                   "Nothing has been changed on this computer.";
 static const char s_restartCaption[] = "System Settings have changed";
 static const char s_restartText[] = "Installation of the QUORAX Wintab driver\n"
                                     "is complete. You must restart your computer\n"
@@ -101,20 +103,38 @@ BOOL RestartSystem(void)
     return ok;
 }
 
-/* The installation went on past files it could not copy; before the restart
-   question the user learns which, since the driver may not work without them. */
-static void ReportFilesNotCopied(HWND hwnd)
+/* The installation went on past what it could not do, or was stopped;
+   before the restart question the user learns what, since the driver may
+   not work without it. */
+static void ReportNotDone(HWND hwnd)
 {
-    char text[NOT_COPIED_TEXT_LEN];
-    if (DescribeFilesNotCopied(text, sizeof(text)))
-        MessageBoxA(hwnd, text, s_notCopiedCaption, MB_OK | MB_ICONERROR);
+    char text[REPORT_TEXT_LEN];
+    const char *caption;
+    if (DescribeNotDone(text, sizeof(text), &caption))
+        MessageBoxA(hwnd, text, caption, MB_OK | MB_ICONERROR);
+}
+
+/* The registry key paths are strings of the program: one that does not load
+   would be empty, and the clean-up would work from the root of the registry.
+   Nothing is changed before all are there. */
+static BOOL StringsLoad(HWND hwnd)
+{
+    UINT missing = FindMissingString();
+    if (!missing)
+        return TRUE;
+    char text[sizeof(s_stringText) + 16];
+    FormatText(text, sizeof(text), s_stringText, missing);
+    MessageBoxA(hwnd, text, s_stringCaption, MB_OK | MB_ICONERROR);
+    return FALSE;
 }
 
 static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(wParam)) {
     case CMD_CHECK_SOURCE:
-        if (DialogBoxParamA(g_hInst, "DIALOG0", hwnd, InitPageProc, 0))
+        if (!StringsLoad(hwnd))
+            DestroyWindow(hwnd);
+        else if (DialogBoxParamA(g_hInst, "DIALOG0", hwnd, InitPageProc, 0))
             PostCommand(hwnd, CMD_WELCOME);
         else
             PostCommand(hwnd, CMD_MISSING_FILES);
@@ -138,7 +158,7 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
         PostCommand(hwnd, CMD_RESTART_QUESTION);
         return 1;
     case CMD_RESTART_QUESTION:
-        ReportFilesNotCopied(hwnd);
+        ReportNotDone(hwnd);
         if (MessageBoxA(hwnd, s_restartText, s_restartCaption, MB_YESNO) == IDYES)
             PostCommand(hwnd, CMD_RESTART);
         else

@@ -20,11 +20,69 @@ static void LoadKeyString(UINT id, char *buf)
         buf[0] = 0;
 }
 
-/* Every string value is stored whole, with its terminating NUL. */
-static void SetString(HKEY key, const char *name, const char *data)
+UINT FindMissingString(void)
 {
-    if (key)
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)data, lstrlenA(data) + 1);
+    char text[MAX_PATH];
+    for (UINT id = IDS_CLASS_KEY; id <= IDS_MANUFACTURER; id++)
+        if (LoadStringA(g_hInst, id, text, MAX_PATH) <= 0)
+            return id;
+    return 0;
+}
+
+/* What each step writes, named for the box that tells what was not done. */
+static const struct {
+    WORD step; /* 0: the clean-up */
+    UINT keyId;
+    const char *what;
+} s_stepTexts[] = {
+    {0, 0, "the removal of older installations"},
+    {413, IDS_CLASS_KEY, "the tablet's device class"},
+    {414, IDS_CLASS_KEY, "the tablet's driver key"},
+    {415, IDS_ROOT_KEY, "the tablet's device"},
+    {416, IDS_KNOWN16_KEY, "qxcls.dll, qwintab.drv and wintab.dll"},
+};
+
+static void NoteKeyPath(int part, const char *what, const char *path)
+{
+    char where[MAX_PATH + 24];
+    FormatText(where, sizeof(where), path[0] ? "HKEY_LOCAL_MACHINE\\%s" : "HKEY_LOCAL_MACHINE",
+               path);
+    NoteSetting(part, what, where);
+}
+
+/* Names the step, and with onward every one after it. */
+static void NoteSteps(int part, int step, BOOL onward)
+{
+    char path[MAX_PATH];
+    for (int i = 0; i < (int)(sizeof(s_stepTexts) / sizeof(s_stepTexts[0])); i++) {
+        if (s_stepTexts[i].step != step && !(onward && s_stepTexts[i].step > step))
+            continue;
+        path[0] = 0;
+        if (s_stepTexts[i].keyId)
+            LoadKeyString(s_stepTexts[i].keyId, path);
+        NoteKeyPath(part, s_stepTexts[i].what, path);
+    }
+}
+
+void NoteRegistryStepsFrom(int step)
+{
+    NoteSteps(REPORT_STEPS, step, TRUE);
+}
+
+/* A value that could not be written is named with its key. */
+static void NoteValue(const char *path, const char *name, const char *data)
+{
+    char what[MAX_PATH + 64];
+    FormatText(what, sizeof(what), "%s=%s", name[0] ? name : "(default)", data);
+    NoteKeyPath(REPORT_SETTINGS, what, path);
+}
+
+/* Every string value is stored whole, with its terminating NUL. */
+static void SetString(HKEY key, const char *path, const char *name, const char *data)
+{
+    if (!key ||
+        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)data, lstrlenA(data) + 1) != ERROR_SUCCESS)
+        NoteValue(path, name, data);
 }
 
 /* A string value of at most 255 characters, always NUL-terminated. */
@@ -38,11 +96,33 @@ static BOOL QueryString(HKEY key, const char *name, char *buf)
     return TRUE;
 }
 
+/* The only places the clean-up deletes from, and only below them. */
+static const char *const s_ownRoots[] = {
+    "System\\CurrentControlSet\\Services\\Class\\",
+    "Enum\\Root\\",
+    "Enum\\SERENUM\\",
+};
+
+static BOOL IsBelowOwnRoot(const char *path)
+{
+    for (int i = 0; i < (int)(sizeof(s_ownRoots) / sizeof(s_ownRoots[0])); i++) {
+        int n = lstrlenA(s_ownRoots[i]);
+        if (StartsWithNoCase(path, s_ownRoots[i]) && path[n] && path[n] != '\\')
+            return TRUE;
+    }
+    return FALSE;
+}
+
 /* Windows 95 deletes a key with its subkeys; NT-style registries delete only
    empty keys, so there the subkeys go first. A key without subkeys goes at
-   the first attempt, which halves the calls for a wide tree. */
+   the first attempt, which halves the calls for a wide tree. An empty path
+   would delete the root key's own subkeys, and a path from the string table
+   that failed to load, or was cut, could name any key: neither is deleted,
+   nor anything of HKEY_LOCAL_MACHINE outside the installer's own places. */
 BOOL DeleteKeyTree(HKEY root, const char *path)
 {
+    if (!path[0] || (root == HKEY_LOCAL_MACHINE && !IsBelowOwnRoot(path)))
+        return FALSE;
     if (RegDeleteKeyA(root, path) == ERROR_SUCCESS)
         return TRUE;
     HKEY key;
@@ -219,12 +299,13 @@ static void WriteClassKey(void)
 
     HKEY key = OpenOrCreate(classKey);
     AdvanceBar(BAR_STEP);
-    RegSetValueA(HKEY_LOCAL_MACHINE, classKey, REG_SZ, desc, lstrlenA(desc));
+    if (RegSetValueA(HKEY_LOCAL_MACHINE, classKey, REG_SZ, desc, lstrlenA(desc)) != ERROR_SUCCESS)
+        NoteValue(classKey, "", desc);
     AdvanceBar(BAR_STEP);
     StepPause();
-    SetString(key, "ICON", "100");
+    SetString(key, classKey, "ICON", "100");
     AdvanceBar(BAR_STEP);
-    SetString(key, "Installer", "qxcls.dll");
+    SetString(key, classKey, "Installer", "qxcls.dll");
     AdvanceBar(BAR_STEP);
     if (key)
         RegCloseKey(key);
@@ -242,6 +323,7 @@ static void WriteDriverKey(void)
     AdvanceBar(BAR_STEP);
     if (n < 0) {
         g_driverKeyName[0] = 0;
+        NoteSteps(REPORT_SETTINGS, 414, FALSE);
         AdvanceBar(4 * BAR_STEP);
         return;
     }
@@ -251,11 +333,11 @@ static void WriteDriverKey(void)
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
         key = NULL;
     AdvanceBar(BAR_STEP);
-    SetString(key, "DriverDesc", desc);
+    SetString(key, path, "DriverDesc", desc);
     AdvanceBar(BAR_STEP);
-    SetString(key, "InfPath", g_oemInfName);
+    SetString(key, path, "InfPath", g_oemInfName);
     AdvanceBar(BAR_STEP);
-    SetString(key, "InfSection", "qwintab:qwintab.drv:old");
+    SetString(key, path, "InfSection", "qwintab:qwintab.drv:old");
     AdvanceBar(BAR_STEP);
     if (key)
         RegCloseKey(key);
@@ -276,6 +358,7 @@ static void WriteDeviceKey(void)
        nothing: none is written. */
     int n = g_driverKeyName[0] ? FindFreeInstance(rootKey) : -1;
     if (n < 0) {
+        NoteSteps(REPORT_SETTINGS, 415, FALSE);
         AdvanceBar(7 * BAR_STEP);
         return;
     }
@@ -284,20 +367,21 @@ static void WriteDeviceKey(void)
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
         key = NULL;
     AdvanceBar(BAR_STEP);
-    SetString(key, "Class", "QUORAXDevice");
+    SetString(key, path, "Class", "QUORAXDevice");
     AdvanceBar(BAR_STEP);
-    SetString(key, "DeviceDesc", desc);
+    SetString(key, path, "DeviceDesc", desc);
     AdvanceBar(BAR_STEP);
-    SetString(key, "Driver", g_driverKeyName);
+    SetString(key, path, "Driver", g_driverKeyName);
     AdvanceBar(BAR_STEP);
-    SetString(key, "HardwareID", "QUORAXMMTablet");
+    SetString(key, path, "HardwareID", "QUORAXMMTablet");
     AdvanceBar(BAR_STEP);
-    SetString(key, "Mfg", maker);
+    SetString(key, path, "Mfg", maker);
     AdvanceBar(BAR_STEP);
-    if (key) {
-        RegSetValueExA(key, "ConfigFlags", 0, REG_BINARY, configFlags, sizeof(configFlags));
+    if (!key || RegSetValueExA(key, "ConfigFlags", 0, REG_BINARY, configFlags,
+                               sizeof(configFlags)) != ERROR_SUCCESS)
+        NoteValue(path, "ConfigFlags", "00 00 00 00");
+    if (key)
         RegCloseKey(key);
-    }
     AdvanceBar(BAR_STEP);
 }
 
@@ -310,7 +394,7 @@ static void WriteKnown16Dlls(void)
     HKEY key = OpenOrCreate(path);
     AdvanceBar(BAR_STEP);
     for (int i = 0; i < 3; i++) {
-        SetString(key, dlls[i], dlls[i]);
+        SetString(key, path, dlls[i], dlls[i]);
         AdvanceBar(BAR_STEP);
     }
     if (key)

@@ -183,7 +183,7 @@ static BOOL SetContext(HCTX hCtx, const LOGCONTEXTW *lc)
     ctx->lc.lcName[LCNAMELEN - 1] = 0;
     ctx->lc.lcStatus = before.lcStatus;
 
-    SaveContext(ctx->kind, ctx->section, &before, &ctx->lc);
+    SaveContext(ctx->kind, ctx->section, &ctx->lc);
     if (ctx->kind == KIND_DEFSYS)
         PostInfoChange(WTI_DSCTXS + ctx->section, 0);
     else if (ctx->kind == KIND_DEFDIGITIZE)

@@ -104,6 +104,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hinst, DWORD reason, LPVOID reserved)
     case DLL_PROCESS_DETACH:
         /* At process exit (reserved set) the system takes everything back. */
         if (!reserved && s_loaded) {
+            SaveWaitingChanges();
             DestroyPenWindow();
             FreeDescription();
         }

@@ -163,9 +163,8 @@ extern "C" BOOL WINAPI WTMgrCsrEnable(HMGR hMgr, UINT wCursor, BOOL fEnable)
     EnsureLoaded();
     BOOL r = CursorOk(hMgr, wCursor);
     if (r && g_csr[wCursor].active != (fEnable ? 1u : 0u)) {
-        StandinCursor before = g_csr[wCursor];
         g_csr[wCursor].active = fEnable ? 1 : 0;
-        SaveCursor(wCursor, &before);
+        SaveCursor(wCursor, FALSE);
         PostInfoChange(WTI_CURSORS + wCursor, CSR_ACTIVE);
     }
     LogCall("WTMgrCsrEnable", "ihui", LA(r), LA(hMgr), LA(wCursor), LA(fEnable));
@@ -189,11 +188,12 @@ extern "C" BOOL WINAPI WTMgrCsrButtonMap(HMGR hMgr, UINT wCursor, LPBYTE lpLogBt
     BOOL r = CursorOk(hMgr, wCursor);
     if (r) {
         StandinCursor *c = &g_csr[wCursor];
-        StandinCursor before = *c;
         BOOL logChanged = SetMap(c->buttonMap, c->defButtonMap, lpLogBtns);
         BOOL sysChanged = SetMap(c->sysBtnMap, c->defSysBtnMap, lpSysBtns);
+        BOOL onlyDefaults = (!lpLogBtns || lpLogBtns == (LPBYTE)WTP_LPDEFAULT) &&
+                            (!lpSysBtns || lpSysBtns == (LPBYTE)WTP_LPDEFAULT);
         if (logChanged || sysChanged)
-            SaveCursor(wCursor, &before);
+            SaveCursor(wCursor, onlyDefaults);
         if (logChanged)
             PostInfoChange(WTI_CURSORS + wCursor, CSR_BUTTONMAP);
         if (sysChanged)

@@ -8,6 +8,9 @@
 
 static HWND s_penWindow;
 
+/* Posted to itself: changes that wait (SaveCursor) are written now. */
+#define STANDIN_SAVE (WM_APP + 0x352)
+
 /* The area a person sees as the tracking area: the input area of the
    device's first "Default System" context, as the control panel finds it. */
 static const LOGCONTEXTW *AreaContext(UINT device)
@@ -21,13 +24,24 @@ static const LOGCONTEXTW *AreaContext(UINT device)
     return &g_defCtx[device][0].lc;
 }
 
+/* Any process may name the reply window, and this runs on the program's
+   own user-interface thread: a window that does not answer in time is given
+   up, and none of this thread's own windows is sent to (it would take the
+   name in the middle of whatever it is doing). */
+#define REPLY_TIMEOUT 500
+
 static BOOL SendName(HWND reply, const WCHAR *name)
 {
     COPYDATASTRUCT cds;
     cds.dwData = STANDIN_COPY_NAME;
     cds.cbData = (DWORD)(lstrlenW(name) + 1) * sizeof(WCHAR);
     cds.lpData = (void *)name;
-    return IsWindow(reply) && SendMessageW(reply, WM_COPYDATA, (WPARAM)s_penWindow, (LPARAM)&cds);
+    if (!IsWindow(reply) || GetWindowThreadProcessId(reply, NULL) == GetCurrentThreadId())
+        return FALSE;
+    DWORD_PTR taken = 0;
+    return SendMessageTimeoutW(reply, WM_COPYDATA, (WPARAM)s_penWindow, (LPARAM)&cds,
+                               SMTO_NORMAL | SMTO_ABORTIFHUNG, REPLY_TIMEOUT, &taken) &&
+           taken;
 }
 
 static LONG Query(UINT item, UINT n, HWND reply)
@@ -97,8 +111,16 @@ static LRESULT CALLBACK PenWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM
     }
     case STANDIN_QUERY:
         return Query(LOWORD(wParam), HIWORD(wParam), (HWND)lParam);
+    case STANDIN_SAVE:
+        SaveWaitingChanges();
+        return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+BOOL PostSaveLater(void)
+{
+    return s_penWindow && PostMessageW(s_penWindow, STANDIN_SAVE, 0, 0);
 }
 
 /* One window per loaded driver, on the thread of the first call. */

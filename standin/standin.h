@@ -144,9 +144,12 @@ void FreeDescription(void);
 /* Zeroed memory from the driver's private heap, all released at unload. */
 void *StandinAlloc(SIZE_T bytes);
 void *StandinRealloc(void *p, SIZE_T bytes);
-/* Write what differs from before (everything when before is null). */
-void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *before, const LOGCONTEXTW *lc);
-void SaveCursor(UINT cursor, const StandinCursor *before);
+/* Write into the description file what differs from what it holds; a
+   cursor's map reset to its default (later) waits for SaveWaitingChanges,
+   called when the pen window's thread takes its messages and at unload. */
+void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *lc);
+void SaveCursor(UINT cursor, BOOL later);
+void SaveWaitingChanges(void);
 void UnixToWindowsPath(const WCHAR *in, WCHAR *out, UINT size);
 
 /* contexts.cpp */
@@ -169,6 +172,9 @@ UINT ShowConfigDialog(UINT device, HWND owner);
 /* penwindow.cpp: the hidden window other processes move the pen through. */
 void CreatePenWindow(void);
 void DestroyPenWindow(void);
+/* Has the pen window call SaveWaitingChanges when its thread next takes its
+   messages; FALSE when there is no window. */
+BOOL PostSaveLater(void);
 
 /* info.cpp */
 UINT InfoAnswer(UINT category, UINT index, LPVOID out, BOOL ansi);

@@ -54,8 +54,9 @@ enum StandinQueryItem {
     SQ_CSR_BUTTONS, /* CSR_BUTTONS of cursor n */
     SQ_CSR_ACTIVE,  /* CSR_ACTIVE of cursor n */
     SQ_CSR_NAME     /* CSR_NAME of cursor n, sent back to the window in lParam
-                       as WM_COPYDATA STANDIN_COPY_NAME (NUL-terminated);
-                       returns 1 when sent */
+                       (another thread's) as WM_COPYDATA STANDIN_COPY_NAME
+                       (NUL-terminated); returns 1 when the window answered
+                       it with non-zero within half a second */
 };
 
 #define STANDIN_PEN_VERSION 1

@@ -395,10 +395,13 @@ static const WCHAR *NewText(const WCHAR *raw)
 
 /* Names separated by commas (a comma in a name is written \,) become a list
    of NUL-terminated names ended by an empty one; blanks around each are
-   trimmed, empty names left out, since one would end the list. */
+   trimmed, empty names left out, since one would end the list. A name is
+   never longer than its text, and each but the last gives up a comma for its
+   NUL: "Tip" takes Tip, its NUL, the empty name and the second NUL written
+   below, three more than its text. */
 static const WCHAR *NewNames(const WCHAR *s)
 {
-    WCHAR *list = (WCHAR *)StandinAlloc((lstrlenW(s) + 2) * sizeof(WCHAR));
+    WCHAR *list = (WCHAR *)StandinAlloc((lstrlenW(s) + 3) * sizeof(WCHAR));
     if (!list)
         return L"";
     UINT used = 0;
@@ -528,14 +531,15 @@ static void AppendFix(WCHAR *out, FIX32 v)
     }
 }
 
-static void WriteField(const WCHAR *section, const Field *f, const void *record)
+/* The written form of a field that a manager changes; FALSE for the kinds
+   no manager changes, which are never written. value holds 200 characters. */
+static BOOL FormatField(const Field *f, const void *record, WCHAR *value)
 {
-    WCHAR value[200];
     const BYTE *field = (const BYTE *)record + f->offset;
     value[0] = 0;
     switch (f->type) {
     case F_STR:
-        Escape((const WCHAR *)field, value, ARRAYSIZE(value));
+        Escape((const WCHAR *)field, value, 200);
         break;
     case F_DEC:
         wsprintfW(value, L"%ld", (long)*(const LONG *)field);
@@ -559,9 +563,9 @@ static void WriteField(const WCHAR *section, const Field *f, const void *record)
         break;
     }
     default:
-        return; /* never changed by a manager, never written */
+        return FALSE;
     }
-    WritePrivateProfileStringW(section, f->key, value, g_descPath);
+    return TRUE;
 }
 
 static const Field *FindField(const Field *fields, const WCHAR *key)
@@ -588,6 +592,24 @@ void UnixToWindowsPath(const WCHAR *in, WCHAR *out, UINT size)
             *p = L'\\';
 }
 
+/* The description's name with a suffix; out holds MAX_PATH + 4. */
+static void SidePath(const WCHAR *path, const WCHAR *suffix, WCHAR *out)
+{
+    lstrcpynW(out, path, MAX_PATH);
+    lstrcatW(out, suffix);
+}
+
+/* A write killed between its two renames (ReplaceWhole) left the
+   description as ".old": it is taken back. */
+static BOOL DescriptionThere(const WCHAR *path)
+{
+    WCHAR old[MAX_PATH + 4];
+    if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES)
+        return TRUE;
+    SidePath(path, L".old", old);
+    return GetFileAttributesW(old) != INVALID_FILE_ATTRIBUTES && MoveFileW(old, path);
+}
+
 static void FindDescription(void)
 {
     WCHAR path[MAX_PATH];
@@ -596,7 +618,7 @@ static void FindDescription(void)
     DWORD n = GetEnvironmentVariableW(L"WINTAB_STANDIN_TABLET", path, MAX_PATH);
     if (n > 0 && n < MAX_PATH) {
         UnixToWindowsPath(path, g_descPath, MAX_PATH);
-        if (GetFileAttributesW(g_descPath) != INVALID_FILE_ATTRIBUTES)
+        if (DescriptionThere(g_descPath))
             return;
     }
 
@@ -607,7 +629,7 @@ static void FindDescription(void)
             slash--;
         if ((size_t)(slash - path) + 13 < MAX_PATH) {
             lstrcpyW(slash, L"wintab32.ini");
-            if (GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES) {
+            if (DescriptionThere(path)) {
                 lstrcpyW(g_descPath, path);
                 return;
             }
@@ -619,6 +641,22 @@ static void FindDescription(void)
 static UINT Clamp(UINT v, UINT most)
 {
     return v > most ? most : v;
+}
+
+/* What the file holds of the settings a manager changes. A save writes the
+   keys whose values differ from it: a change that ends where the file already
+   is writes nothing, and the keys of a write that failed go with the next. */
+static LOGCONTEXTW s_storedSys[MAX_SYSCTXS];
+static LOGCONTEXTW s_storedDef[MAX_DEVICES][2];
+static StandinCursor s_storedCsr[MAX_CURSORS];
+static BOOL s_savePosted;
+
+static void KeepStored(void)
+{
+    CopyMemory(s_storedSys, g_sysCtxDesc, sizeof(s_storedSys));
+    CopyMemory(s_storedDef, g_defCtxDesc, sizeof(s_storedDef));
+    CopyMemory(s_storedCsr, g_csr, sizeof(s_storedCsr));
+    s_savePosted = FALSE;
 }
 
 void LoadDescription(void)
@@ -703,17 +741,14 @@ void LoadDescription(void)
         sys->lcName[LCNAMELEN - 1] = 0;
         g_defCtxDesc[d][1].lcName[LCNAMELEN - 1] = 0;
     }
+    KeepStored();
 }
 
 /* ---- Write-back ---- */
 
-/* Only what changed is written: every write makes the profile functions
-   rewrite the whole file, and a manager sets whole contexts at a time. */
-static BOOL FieldChanged(const Field *f, const void *before, const void *now)
+static BOOL FieldChanged(const Field *f, const void *stored, const void *now)
 {
-    if (!before)
-        return TRUE;
-    const BYTE *a = (const BYTE *)before + f->offset, *b = (const BYTE *)now + f->offset;
+    const BYTE *a = (const BYTE *)stored + f->offset, *b = (const BYTE *)now + f->offset;
     switch (f->type) {
     case F_STR:
         return lstrcmpW((const WCHAR *)a, (const WCHAR *)b) != 0;
@@ -731,39 +766,363 @@ static BOOL FieldChanged(const Field *f, const void *before, const void *now)
     }
 }
 
-void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *before, const LOGCONTEXTW *lc)
+#define MAX_EDITS 40 /* more than a context has keys */
+
+struct KeyEdit {
+    const WCHAR *key;
+    WCHAR value[200];
+};
+
+static void AddIfChanged(const Field *f, const void *stored, const void *now, KeyEdit *edits,
+                         UINT *n)
 {
-    WCHAR name[40];
-    if (!g_descPath[0])
-        return;
-    switch (kind) {
-    case KIND_SYSTEM:
-        wsprintfW(name, L"Context%u", section);
-        break;
-    case KIND_DEFSYS:
-        wsprintfW(name, L"DefaultSystem%u", section);
-        break;
-    case KIND_DEFDIGITIZE:
-        wsprintfW(name, L"DefaultDigitizing%u", section);
-        break;
-    default:
-        return;
-    }
-    for (const Field *f = s_ctxFields; f->key; f++)
-        if (FieldChanged(f, before, lc))
-            WriteField(name, f, lc);
+    if (*n < MAX_EDITS && FieldChanged(f, stored, now) && FormatField(f, now, edits[*n].value))
+        edits[(*n)++].key = f->key;
 }
 
-void SaveCursor(UINT cursor, const StandinCursor *before)
+/* The forms a description can be stored in, told by the mark it begins
+   with; the profile functions read a file without one in the ANSI code
+   page. A rewritten file keeps its form. */
+#define CP_UTF16LE 1200
+
+static const struct {
+    BYTE mark[3];
+    UINT markSize;
+    UINT codePage;
+} s_forms[] = {
+    {{0xFF, 0xFE, 0}, 2, CP_UTF16LE}, {{0xEF, 0xBB, 0xBF}, 3, CP_UTF8}, {{0, 0, 0}, 0, CP_ACP}};
+
+/* The file as text (a missing file is an empty one), NUL-terminated, in
+   LocalAlloc memory; NULL when it cannot be read. */
+static WCHAR *ReadText(UINT *chars, UINT *form)
+{
+    DWORD size = 0, got = 0;
+    BYTE *bytes = NULL;
+    HANDLE h = CreateFileW(g_descPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                           OPEN_EXISTING, 0, NULL);
+    if (h != INVALID_HANDLE_VALUE) {
+        size = GetFileSize(h, NULL);
+        if (size != INVALID_FILE_SIZE)
+            bytes = (BYTE *)LocalAlloc(LMEM_FIXED, size + 1);
+        BOOL read = bytes && ReadFile(h, bytes, size, &got, NULL) && got == size;
+        CloseHandle(h);
+        if (!read) {
+            LocalFree(bytes);
+            return NULL;
+        }
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return NULL;
+    }
+
+    if (!bytes && (bytes = (BYTE *)LocalAlloc(LMEM_FIXED, 1)) == NULL)
+        return NULL;
+    *form = 0;
+    while (s_forms[*form].markSize && (s_forms[*form].markSize > size ||
+                                       memcmp(bytes, s_forms[*form].mark, s_forms[*form].markSize)))
+        (*form)++;
+    const BYTE *body = bytes + s_forms[*form].markSize;
+    int length = (int)(size - s_forms[*form].markSize);
+    UINT cp = s_forms[*form].codePage;
+    BOOL wide = cp == CP_UTF16LE;
+    *chars = wide ? length / sizeof(WCHAR)
+                  : length ? MultiByteToWideChar(cp, 0, (LPCSTR)body, length, NULL, 0) : 0;
+    WCHAR *text = (WCHAR *)LocalAlloc(LMEM_FIXED, (*chars + 1) * sizeof(WCHAR));
+    if (text && wide)
+        CopyMemory(text, body, *chars * sizeof(WCHAR));
+    else if (text && *chars)
+        MultiByteToWideChar(cp, 0, (LPCSTR)body, length, text, *chars);
+    if (text)
+        text[*chars] = 0;
+    LocalFree(bytes);
+    return text;
+}
+
+/* One line of the text: a section header, a key, or anything else. */
+struct Line {
+    const WCHAR *text;
+    UINT length; /* without the line break */
+    BOOL header;
+    const WCHAR *name; /* the section's or the key's, blanks trimmed; NULL for others */
+    UINT nameLength;
+    UINT keyEnd; /* a key line: its characters up to and with the '=' */
+};
+
+/* The text is taken whole, a NUL in it too, so that nothing after one is lost. */
+static const WCHAR *ReadLine(const WCHAR *p, const WCHAR *stop, Line *line)
+{
+    line->text = p;
+    while (p < stop && *p != L'\n')
+        p++;
+    line->length = (UINT)(p - line->text);
+    if (line->length && p[-1] == L'\r')
+        line->length--;
+    if (p < stop)
+        p++;
+
+    const WCHAR *s = SkipBlanks(line->text), *end = line->text + line->length;
+    line->header = s < end && *s == L'[';
+    line->name = NULL;
+    if (line->header) {
+        const WCHAR *close = ++s;
+        while (close < end && *close != L']')
+            close++;
+        end = close;
+    } else if (s < end && *s != L';') {
+        const WCHAR *eq = s;
+        while (eq < end && *eq != L'=')
+            eq++;
+        line->keyEnd = (UINT)(eq - line->text) + (eq < end);
+        end = eq;
+    } else {
+        return p;
+    }
+    s = SkipBlanks(s);
+    while (end > s && (end[-1] == L' ' || end[-1] == L'\t'))
+        end--;
+    line->name = s;
+    line->nameLength = (UINT)(end - s);
+    return p;
+}
+
+static BOOL SameName(const Line *line, const WCHAR *name)
+{
+    return line->name && CompareStringW(LOCALE_SYSTEM_DEFAULT, NORM_IGNORECASE, line->name,
+                                        (int)line->nameLength, name, -1) == CSTR_EQUAL;
+}
+
+static void Put(WCHAR *out, UINT *used, const WCHAR *text, UINT length)
+{
+    CopyMemory(out + *used, text, length * sizeof(WCHAR));
+    *used += length;
+}
+
+static void PutKey(WCHAR *out, UINT *used, const KeyEdit *edit)
+{
+    Put(out, used, edit->key, lstrlenW(edit->key));
+    Put(out, used, L"=", 1);
+    Put(out, used, edit->value, lstrlenW(edit->value));
+    Put(out, used, L"\r\n", 2);
+}
+
+/* The text with the section's keys set: a key that is there keeps its line
+   and takes the new value, one that is not comes after the section's last
+   key, a section that is not comes at the end. Every other line stays, each
+   ended by CR LF as the profile functions write them. Only the first section
+   of the name, and in it the first line of a key, count, as when reading.
+   Returns the length. */
+static UINT EditText(const WCHAR *in, UINT chars, const WCHAR *section, const KeyEdit *edits,
+                     UINT n, WCHAR *out)
+{
+    const WCHAR *stop = in + chars;
+    Line line;
+    const WCHAR *first = NULL, *last = NULL; /* the section's header and its last key */
+    for (const WCHAR *p = in; p < stop;) {
+        p = ReadLine(p, stop, &line);
+        if (line.header && first)
+            break;
+        if (line.header && SameName(&line, section))
+            first = last = line.text;
+        else if (first && line.name)
+            last = line.text;
+    }
+
+    BOOL done[MAX_EDITS] = {FALSE};
+    BOOL inside = FALSE;
+    UINT used = 0;
+    for (const WCHAR *p = in; p < stop;) {
+        p = ReadLine(p, stop, &line);
+        if (line.header)
+            inside = line.text == first;
+        UINT k = n;
+        for (UINT i = 0; inside && !line.header && i < n && k == n; i++)
+            if (!done[i] && SameName(&line, edits[i].key))
+                k = i;
+        if (k < n) {
+            Put(out, &used, line.text, line.keyEnd);
+            if (line.text[line.keyEnd - 1] != L'=')
+                Put(out, &used, L"=", 1);
+            Put(out, &used, edits[k].value, lstrlenW(edits[k].value));
+            done[k] = TRUE;
+        } else {
+            Put(out, &used, line.text, line.length);
+        }
+        Put(out, &used, L"\r\n", 2);
+        for (UINT i = 0; line.text == last && i < n; i++)
+            if (!done[i])
+                PutKey(out, &used, &edits[i]);
+    }
+    if (!first) {
+        if (used)
+            Put(out, &used, L"\r\n", 2);
+        Put(out, &used, L"[", 1);
+        Put(out, &used, section, lstrlenW(section));
+        Put(out, &used, L"]\r\n", 3);
+        for (UINT i = 0; i < n; i++)
+            PutKey(out, &used, &edits[i]);
+    }
+    return used;
+}
+
+/* The text in the file's own form, with its mark, in LocalAlloc memory. */
+static BYTE *Encode(const WCHAR *text, UINT chars, UINT form, DWORD *size)
+{
+    UINT cp = s_forms[form].codePage, mark = s_forms[form].markSize;
+    BOOL wide = cp == CP_UTF16LE;
+    int body = wide ? (int)(chars * sizeof(WCHAR))
+                    : WideCharToMultiByte(cp, 0, text, (int)chars, NULL, 0, NULL, NULL);
+    BYTE *bytes = (BYTE *)LocalAlloc(LMEM_FIXED, mark + body + 1);
+    if (!bytes)
+        return NULL;
+    CopyMemory(bytes, s_forms[form].mark, mark);
+    if (wide)
+        CopyMemory(bytes + mark, text, body);
+    else
+        WideCharToMultiByte(cp, 0, text, (int)chars, (LPSTR)bytes + mark, body, NULL, NULL);
+    *size = mark + body;
+    return bytes;
+}
+
+/* The new description is written whole beside the old one as ".new" and
+   closed before the old one is touched; then the old one becomes ".old",
+   ".new" takes its name, and ".old" goes. Only calls Windows 95 has too (no
+   ReplaceFile, no MoveFileEx). A full disk leaves the old file as it was; a
+   kill between the two renames leaves it as ".old", which the next load
+   takes back. A read-only description is not replaced, as Windows would not
+   write into it. */
+static BOOL ReplaceWhole(const BYTE *data, DWORD size, const char **step)
+{
+    WCHAR newPath[MAX_PATH + 4], oldPath[MAX_PATH + 4];
+    SidePath(g_descPath, L".new", newPath);
+    SidePath(g_descPath, L".old", oldPath);
+    DWORD attrs = GetFileAttributesW(g_descPath);
+    if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY)) {
+        *step = "the file is read-only";
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+
+    *step = "writing the new copy";
+    HANDLE h = CreateFileW(newPath, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                           attrs != INVALID_FILE_ATTRIBUTES ? attrs : FILE_ATTRIBUTE_NORMAL, NULL);
+    if (h == INVALID_HANDLE_VALUE)
+        return FALSE;
+    DWORD written = 0;
+    BOOL whole = WriteFile(h, data, size, &written, NULL) && FlushFileBuffers(h);
+    if (whole && written != size) {
+        whole = FALSE;
+        SetLastError(ERROR_DISK_FULL);
+    }
+    DWORD error = GetLastError();
+    if (!CloseHandle(h) && whole) {
+        whole = FALSE;
+        error = GetLastError();
+    }
+
+    *step = "putting the new copy in place";
+    if (whole) {
+        DeleteFileW(oldPath);
+        whole = attrs == INVALID_FILE_ATTRIBUTES || MoveFileW(g_descPath, oldPath);
+        error = GetLastError();
+    }
+    if (whole && !MoveFileW(newPath, g_descPath)) {
+        error = GetLastError();
+        MoveFileW(oldPath, g_descPath);
+        whole = FALSE;
+    }
+    DeleteFileW(whole ? oldPath : newPath);
+    SetLastError(error);
+    return whole;
+}
+
+/* Writes the keys of one section; says in the log when it cannot. */
+static BOOL WriteKeys(const WCHAR *section, const KeyEdit *edits, UINT n)
+{
+    if (n == 0)
+        return TRUE;
+    const char *step = "reading the file";
+    UINT chars = 0, form = 0;
+    DWORD size = 0;
+    WCHAR *text = ReadText(&chars, &form), *edited = NULL;
+    BYTE *bytes = NULL;
+    if (text) {
+        step = "making the new text";
+        edited = (WCHAR *)LocalAlloc(LMEM_FIXED, (3 * chars + 16 + lstrlenW(section) + n * 260) *
+                                                     sizeof(WCHAR));
+    }
+    if (edited)
+        bytes = Encode(edited, EditText(text, chars, section, edits, n, edited), form, &size);
+    BOOL ok = bytes && ReplaceWhole(bytes, size, &step);
+    DWORD error = GetLastError();
+    LocalFree(bytes);
+    LocalFree(edited);
+    LocalFree(text);
+    if (!ok) {
+        char path[MAX_PATH], line[MAX_PATH + 120];
+        WideCharToMultiByte(CP_ACP, 0, g_descPath, -1, path, MAX_PATH, NULL, NULL);
+        wsprintfA(line, "description not written (%s, error %lu), kept as it was: %s", step,
+                  (unsigned long)error, path);
+        LogLine(line);
+    }
+    return ok;
+}
+
+void SaveContext(ContextKind kind, UINT section, const LOGCONTEXTW *lc)
+{
+    WCHAR name[40];
+    LOGCONTEXTW *stored;
+    if (kind == KIND_SYSTEM && section < MAX_SYSCTXS) {
+        wsprintfW(name, L"Context%u", section);
+        stored = &s_storedSys[section];
+    } else if ((kind == KIND_DEFSYS || kind == KIND_DEFDIGITIZE) && section < MAX_DEVICES) {
+        wsprintfW(name, kind == KIND_DEFSYS ? L"DefaultSystem%u" : L"DefaultDigitizing%u",
+                  section);
+        stored = &s_storedDef[section][kind == KIND_DEFSYS ? 0 : 1];
+    } else {
+        return;
+    }
+    if (!g_descPath[0])
+        return;
+    /* The status is the driver's state of the moment, no setting. */
+    LOGCONTEXTW now = *lc;
+    now.lcStatus = stored->lcStatus;
+    KeyEdit edits[MAX_EDITS];
+    UINT n = 0;
+    for (const Field *f = s_ctxFields; f->key; f++)
+        AddIfChanged(f, stored, &now, edits, &n);
+    if (WriteKeys(name, edits, n))
+        *stored = now;
+}
+
+static void WriteCursor(UINT cursor)
 {
     static const WCHAR *const keys[] = {L"Active", L"ButtonMap", L"SysButtonMap"};
     WCHAR name[40];
+    KeyEdit edits[MAX_EDITS];
+    UINT n = 0;
+    for (UINT i = 0; i < ARRAYSIZE(keys); i++)
+        AddIfChanged(FindField(s_csrFields, keys[i]), &s_storedCsr[cursor], &g_csr[cursor], edits,
+                     &n);
+    wsprintfW(name, L"Cursor%u", cursor);
+    if (WriteKeys(name, edits, n))
+        s_storedCsr[cursor] = g_csr[cursor];
+}
+
+/* A map put back to its default waits until the thread takes its messages
+   again: a control panel resets a map only to learn the default and puts its
+   own back at once, and that pair must not rewrite the file twice. */
+void SaveCursor(UINT cursor, BOOL later)
+{
     if (!g_descPath[0] || cursor >= MAX_CURSORS)
         return;
-    wsprintfW(name, L"Cursor%u", cursor);
-    for (UINT i = 0; i < ARRAYSIZE(keys); i++) {
-        const Field *f = FindField(s_csrFields, keys[i]);
-        if (FieldChanged(f, before, &g_csr[cursor]))
-            WriteField(name, f, &g_csr[cursor]);
-    }
+    if (later && !s_savePosted)
+        s_savePosted = PostSaveLater();
+    if (!later || !s_savePosted)
+        WriteCursor(cursor);
+}
+
+void SaveWaitingChanges(void)
+{
+    s_savePosted = FALSE;
+    for (UINT c = 0; g_descPath[0] && c < g_ifc.nCursors; c++)
+        WriteCursor(c);
 }

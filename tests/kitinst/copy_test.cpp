@@ -21,8 +21,9 @@ class CopyTest : public StepTest
     /* The lines of the box that names the files not copied, or "". */
     std::string NotCopied()
     {
-        char text[NOT_COPIED_TEXT_LEN];
-        if (!DescribeFilesNotCopied(text, sizeof(text)))
+        char text[REPORT_TEXT_LEN];
+        const char *caption;
+        if (!DescribeNotDone(text, sizeof(text), &caption))
             return "";
         std::string s = text;
         size_t from = s.find("\n\n") + 2, to = s.rfind("\n\n");
@@ -263,6 +264,19 @@ TEST_F(RenameTest, FileInUseIsCopiedBesideAndQueuedInANewSection)
     EXPECT_EQ(std::vector<std::string>{QueuedLine("wintab32.000")},
               IniSection("rename", "WININIT.INI"));
     EXPECT_TRUE(FileThere(SystemDir() + "qxthk16.dll")) << "the copy phase goes on";
+}
+
+TEST_F(RenameTest, AllThousandNumberedNamesTakenOverwritesNone)
+{
+    for (int n = 0; n < 1000; n++) {
+        char name[16];
+        wsprintfA(name, "wintab32.%.3d", n);
+        WriteAnsiFile(SystemDir() + name, "someone's file");
+    }
+    RunCopyPhase();
+    EXPECT_EQ("someone's file", ReadAnsiFile(SystemDir() + "wintab32.999"));
+    EXPECT_EQ(std::vector<std::string>{}, IniSection("rename", "WININIT.INI"));
+    EXPECT_EQ("wintab32.dll to " + wintab32, NotCopied());
 }
 
 TEST_F(RenameTest, QueuedAfterTheExistingLinesOfALongSection)

@@ -183,10 +183,10 @@ void ResetWindowsDir()
         } while (FindNextFileA(h, &fd));
         FindClose(h);
     }
-    /* Copies left beside files in use (wintab32.000 and so on). */
+    /* Copies left beside files in use (wintab32.000 to .999). */
     for (const char *base :
          {"qxcls", "qwintab", "wintab", "vqxsd", "wintab32", "qxthk16", "qwtpen"}) {
-        h = FindFirstFileA((SystemDir() + base + ".0??").c_str(), &fd);
+        h = FindFirstFileA((SystemDir() + base + ".???").c_str(), &fd);
         if (h == INVALID_HANDLE_VALUE)
             continue;
         do

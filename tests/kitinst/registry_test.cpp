@@ -157,6 +157,21 @@ TEST_F(RegistryTest, RegistryDataCannotLeadTheCleanUpOutside)
     DeleteFileA((WinDir() + "keep.txt").c_str());
 }
 
+/* A key path from a string that failed to load is empty, a cut one names a
+   key higher up: neither is deleted, nor anything outside the installer's
+   own places. */
+TEST_F(RegistryTest, KeyTreesOutsideTheInstallersOwnAreNeverDeleted)
+{
+    CreateKeyWithValues("Software\\QuoraxKeep\\Below", {{"x", "y"}});
+    HKEY keep;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyA(HKEY_LOCAL_MACHINE, "Software\\QuoraxKeep", &keep));
+    EXPECT_FALSE(DeleteKeyTree(keep, ""));
+    RegCloseKey(keep);
+    EXPECT_FALSE(DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\QuoraxKeep"));
+    EXPECT_TRUE(KeyExists("Software\\QuoraxKeep\\Below"));
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\QuoraxKeep");
+}
+
 TEST_F(RegistryTest, AllInstanceNumbersTakenOverwritesNone)
 {
     HKEY parent;

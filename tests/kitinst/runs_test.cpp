@@ -239,7 +239,7 @@ TEST_F(RunTest, WholeRunInstallsExactlyWhatTheDiskHolds)
             .substr(RegistryDump(HKEY_LOCAL_MACHINE, "Enum").find("[Enum")));
 }
 
-TEST_F(RunTest, ClosingTheCopyingPageStopsAndStillAsksToRestart)
+TEST_F(RunTest, ClosingTheCopyingPageStopsNamesWhatIsLeftAndStillAsksToRestart)
 {
     Start();
     HWND welcome = Wait(kWelcomeTitle, 10000);
@@ -254,6 +254,15 @@ TEST_F(RunTest, ClosingTheCopyingPageStopsAndStillAsksToRestart)
         },
         10000));
     PostMessageW(page, WM_CLOSE, 0, 0);
+    /* What was left undone comes first. */
+    HWND error = Wait(L"Error : Wintab driver installation not complete !", 3000);
+    ASSERT_TRUE(error != NULL);
+    MessageBoxView left = ReadMessageBox(error);
+    EXPECT_EQ(0u, left.text.find(L"The installation was stopped before these steps :\n\n"));
+    EXPECT_NE(std::wstring::npos,
+              left.text.find(L"wintab32.dll to " + Widen(SystemDir()) + L"wintab32.dll\n"));
+    EXPECT_EQ(IconsCanShow(), left.hasErrorIcon);
+    PressButton(error, L"OK");
     HWND box = Wait(kRestartTitle, 3000);
     ExpectRestartQuestion(box);
     PressButton(box, L"&No");

@@ -100,16 +100,18 @@ class ShellTest : public StepTest
                                NULL);
         SetWindowLongPtrA(main, GWLP_WNDPROC, (LONG_PTR)InstallerWndProc);
     }
-    /* The copying page and what follows it, as the main window runs them
-       (code 123); returns the boxes shown up to the restart, answered Yes. */
-    std::vector<MessageBoxView> Install(const std::wstring &closeAt = L"")
+    /* The run from a command of the main window on, the copying page (code
+       123) unless said otherwise; returns the boxes shown up to the restart,
+       answered Yes, or up to the end of the program. */
+    std::vector<MessageBoxView> Install(const std::wstring &closeAt = L"",
+                                        WPARAM command = CMD_INSTALL)
     {
         s_boxes.clear();
         s_closeAt = closeAt;
         s_exitResult = TRUE;
         HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchPages, NULL, GetCurrentThreadId());
-        PostMessageA(main, WM_COMMAND, CMD_INSTALL, 0);
-        EXPECT_TRUE(PumpUntil([] { return s_exitCalls > 0; }, 20000));
+        PostMessageA(main, WM_COMMAND, command, 0);
+        EXPECT_TRUE(PumpUntil([&] { return s_exitCalls > 0 || !IsWindow(main); }, 20000));
         UnhookWindowsHookEx(hook);
         return s_boxes;
     }
@@ -209,50 +211,103 @@ TEST_F(ShellTest, CopyingPageRunsEveryPhaseWithTheBarFullAtEachEnd)
     DestroyWindow(page);
 }
 
-/* A destination that cannot be written: a directory of the file's name. */
-TEST_F(ShellTest, FilesThatCouldNotBeCopiedAreNamedBeforeTheRestartQuestion)
+/* What was not done is named in one box before the restart question: a
+   driver file or an INI file in whose place a directory stands, a registry
+   key that cannot be made (below a volatile one), the steps left when the
+   page is closed as the INI phase shows SYSTEM.INI (step 405) or as the
+   registry phase shows its caption (after the clean-up, before step 413). */
+TEST_F(ShellTest, WhatWasNotDoneIsNamedBeforeTheRestartQuestion)
 {
     std::wstring disk = CopyInstallDisk(L"shell-disk");
-    std::string blocked = SystemDir() + "qxthk16.dll";
-    CreateDirectoryA(blocked.c_str(), NULL);
-    ASSERT_EQ(1, CheckFrom(disk));
-    std::vector<MessageBoxView> boxes = Install();
-    RemoveDirectoryA(blocked.c_str());
-
-    ASSERT_EQ(2u, boxes.size());
-    EXPECT_EQ(L"Error : Can not copy Wintab driver files !", boxes[0].title);
-    EXPECT_EQ(L"These files could not be copied :\n\nqxthk16.dll to " + Widen(blocked) +
-                  L"\n\nThe QUORAX Wintab driver may not work until they are copied.",
-              boxes[0].text);
-    EXPECT_EQ(IconsCanShow(), boxes[0].hasErrorIcon);
-    EXPECT_EQ(std::vector<std::wstring>{L"OK"}, boxes[0].buttons);
-    EXPECT_EQ(kRestartText, boxes[1].text);
-    EXPECT_FALSE(boxes[1].hasErrorIcon);
-    EXPECT_TRUE(FileThere(WinDir() + "penpanel.exe")) << "the files after it are still copied";
-}
-
-/* Closed as the INI phase shows SYSTEM.INI (step 405) or as the registry
-   phase shows its caption (after the clean-up, before step 413). */
-TEST_F(ShellTest, ClosingTheCopyingPageInTheIniOrRegistryPhaseStillAsksToRestart)
-{
-    std::wstring disk = CopyInstallDisk(L"shell-disk");
+    const std::string session = "System\\CurrentControlSet\\Control\\SessionManager";
     const std::string classKey = "System\\CurrentControlSet\\Services\\Class\\QUORAXDevice";
+    const std::wstring known16 = L" in HKEY_LOCAL_MACHINE\\" + Widen(session) + L"\\Known16DLLs\n";
+    const std::wstring incomplete = L"Error : Wintab driver installation not complete !";
+    const std::wstring runAgain =
+        L"\nThe QUORAX Wintab driver may not work until the installation is run again.";
+    const std::wstring stopped = L"The installation was stopped before these steps :\n\n";
     struct Case {
+        std::string blocked; /* a directory there */
+        bool volatileKey;    /* the parent of the 16-bit DLLs' key */
         const wchar_t *closeAt;
+        std::wstring title, text; /* the text's beginning */
         const char *qwintabDriver; /* SYSTEM.INI [drivers] qwintab, step 407 */
+        bool classKeyMade;         /* step 413 */
     } cases[] = {
-        {L"SYSTEM.INI", "<absent>"},
-        {L"Adding registry for QUORAX Tablet :", "qwintab.drv"},
+        {SystemDir() + "qxthk16.dll", false, L"", L"Error : Can not copy Wintab driver files !",
+         L"These files could not be copied :\n\nqxthk16.dll to " + Widen(SystemDir()) +
+             L"qxthk16.dll\n\nThe QUORAX Wintab driver may not work until they are copied.",
+         "qwintab.drv", true},
+        {WinDir() + "wintab.ini", true, L"", incomplete,
+         L"These settings could not be written :\n\nCsr=1 in WINTAB.INI [QUORAX MM-compatible "
+         L"Tablet Driver]\nqxcls.dll=qxcls.dll" + known16 + L"qwintab.drv=qwintab.drv" + known16 +
+             L"wintab.dll=wintab.dll" + known16 + runAgain,
+         "qwintab.drv", true},
+        {"", false, L"SYSTEM.INI", incomplete,
+         stopped + L"device=vqxsd.386 in SYSTEM.INI [386Enh]\n", "<absent>", false},
+        {"", false, L"Adding registry for QUORAX Tablet :", incomplete,
+         stopped + L"the tablet's device class in HKEY_LOCAL_MACHINE\\" + Widen(classKey) +
+             L"\nthe tablet's driver key in HKEY_LOCAL_MACHINE\\" + Widen(classKey) +
+             L"\nthe tablet's device in HKEY_LOCAL_MACHINE\\Enum\\Root\\QUORAXDevice\n"
+             L"qxcls.dll, qwintab.drv and wintab.dll" + known16 + runAgain,
+         "qwintab.drv", false},
     };
     for (const Case &c : cases) {
+        SCOPED_TRACE(Narrow(c.text.substr(0, 80)));
         MakeWin95Machine();
+        CreateDirectoryA(c.blocked.c_str(), NULL);
+        HKEY parent = NULL;
+        if (c.volatileKey)
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, session.c_str(), 0, NULL, REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS, NULL, &parent, NULL);
         ASSERT_EQ(1, CheckFrom(disk));
         s_exitCalls = 0;
         std::vector<MessageBoxView> boxes = Install(c.closeAt);
-        ASSERT_EQ(1u, boxes.size()) << Narrow(c.closeAt);
-        EXPECT_EQ(kRestartText, boxes[0].text);
+        RemoveDirectoryA(c.blocked.c_str());
+        if (parent)
+            RegCloseKey(parent);
+
+        ASSERT_EQ(2u, boxes.size());
+        EXPECT_EQ(c.title, boxes[0].title);
+        EXPECT_EQ(c.text, boxes[0].text.substr(0, c.text.size()));
+        EXPECT_EQ(IconsCanShow(), boxes[0].hasErrorIcon);
+        EXPECT_EQ(std::vector<std::wstring>{L"OK"}, boxes[0].buttons);
+        EXPECT_EQ(kRestartText, boxes[1].text);
+        EXPECT_FALSE(boxes[1].hasErrorIcon);
+        /* The run went on past a failure, and stopped where the page was closed. */
         EXPECT_EQ("mmsystem.dll QWINTAB", IniValue("boot", "drivers", "SYSTEM.INI"));
         EXPECT_EQ(c.qwintabDriver, IniValue("drivers", "qwintab", "SYSTEM.INI"));
-        EXPECT_FALSE(KeyExists(classKey)) << "the installation stopped where it was";
+        EXPECT_EQ(c.classKeyMade, KeyExists(classKey));
     }
+}
+
+DECLARE_IMPORT_SLOT(LoadStringA, 16);
+
+static int WINAPI NoString(HINSTANCE, UINT, LPSTR buf, int size)
+{
+    if (size > 0)
+        buf[0] = 0;
+    return 0;
+}
+
+/* The program's strings do not load: the key paths of the registry phase
+   would be empty, and the clean-up would delete from the root of the
+   registry. The run stops before anything is changed. */
+TEST_F(ShellTest, AMissingStringStopsTheRunBeforeAnythingChanges)
+{
+    SetCurrentDirectoryW(CopyInstallDisk(L"shell-disk").c_str());
+    CreateKeyWithValues("Enum\\Root\\QUORAXDevice\\0000", {{"Class", "QUORAXDevice"}});
+    std::string before = MachineSnapshot();
+    void *real = RedirectImport(&imp_LoadStringA, (void *)NoString);
+    std::vector<MessageBoxView> boxes = Install(L"", CMD_CHECK_SOURCE);
+    RedirectImport(&imp_LoadStringA, real);
+
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"Error : Can not load installer texts !", boxes[0].title);
+    EXPECT_EQ(L"Text 4 of the installation program could not be loaded.\nNothing has been "
+              L"changed on this computer.",
+              boxes[0].text);
+    EXPECT_EQ(IconsCanShow(), boxes[0].hasErrorIcon);
+    EXPECT_FALSE(IsWindow(main)) << "the program ends";
+    EXPECT_EQ("", LineDiff(before, MachineSnapshot()));
 }

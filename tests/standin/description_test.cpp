@@ -21,6 +21,27 @@ static std::wstring LongText(wchar_t first, size_t n)
     return s;
 }
 
+/* Wine gives a heap tail checks when the process's global flag asks for
+   them as the heap is made; the driver makes its text heap at its first
+   call. A write past a block then fails HeapValidate. */
+static ULONG &GlobalFlag()
+{
+    typedef BYTE *(WINAPI * CurrentPeb)(void);
+    BYTE *peb = ((CurrentPeb)(void (*)(void))GetProcAddress(GetModuleHandleW(L"ntdll.dll"),
+                                                              "RtlGetCurrentPeb"))();
+    return *(ULONG *)(peb + (sizeof(void *) == 8 ? 0xBC : 0x68));
+}
+
+static bool HeapsWhole()
+{
+    HANDLE heaps[64];
+    DWORD n = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < n && i < 64; i++)
+        if (!HeapValidate(heaps[i], 0, NULL))
+            return false;
+    return true;
+}
+
 static std::wstring NameList(const std::vector<std::wstring> &names)
 {
     std::wstring list;
@@ -52,15 +73,22 @@ TEST_F(StandinTest, EscapesAndLongNamesAreAnsweredWhole)
         {"[Cursor1]\nName=Puck\\r\n", WTI_CURSORS + 1, CSR_NAME, L"Puck\r"},
         {"[Cursor0]\nButtonNames= Tip\\, pressed ,\\tBarrel\\n, \\\\\n", WTI_CURSORS, CSR_BTNNAMES,
          NameList({L"Tip, pressed", L"\tBarrel\n", L"\\"})},
+        /* Without blanks every comma gives way to a NUL: the list is longest. */
+        {"[Cursor0]\nButtonNames=Tip\n", WTI_CURSORS, CSR_BTNNAMES, NameList({L"Tip"})},
+        {"[Cursor0]\nButtonNames=Tip,Barrel\n", WTI_CURSORS, CSR_BTNNAMES,
+         NameList({L"Tip", L"Barrel"})},
         {"[Device0]\nName=" + Narrow(device) + "\n", WTI_DEVICES, DVC_NAME, device},
         {"[Cursor0]\nName=" + Narrow(cursor) + "\n", WTI_CURSORS, CSR_NAME, cursor},
         {"[Cursor1]\nButtons=32\nButtonNames=" + manyText + "\n", WTI_CURSORS + 1, CSR_BTNNAMES,
          NameList(many)},
     };
+    ULONG flags = GlobalFlag();
+    GlobalFlag() |= 0x10; /* FLG_HEAP_ENABLE_TAIL_CHECK */
     for (auto &c : cases) {
         UseTablet(c.ini);
         ASSERT_TRUE(Load());
         std::vector<BYTE> got = InfoBytes(c.category, c.index);
+        EXPECT_TRUE(HeapsWhole()) << c.ini.substr(0, 60);
         std::wstring text((const wchar_t *)got.data(), got.size() / sizeof(wchar_t));
         bool list = c.expected.find(L'\0') != std::wstring::npos;
         if (!list)
@@ -73,6 +101,7 @@ TEST_F(StandinTest, EscapesAndLongNamesAreAnsweredWhole)
         EXPECT_GE(wt.InfoW(0, 0, NULL), got.size());
         Unload();
     }
+    GlobalFlag() = flags;
 }
 
 /* What a tablet can report that a driver must still answer sanely: the

@@ -249,7 +249,7 @@ TEST_F(StandinTest, SettingWhatTheDriverHoldsWritesNothing)
 {
     /* Forms the driver would not write itself show any rewrite. */
     const std::string ini = "[Context0]\r\nInOrgX=0x0\r\nSysSensX=1.0\r\n"
-                            "[Cursor0]\r\nSysButtonMap=1, 4\r\nActive=01\r\n";
+                            "[Cursor0]\r\nSysButtonMap=4, 1\r\nActive=01\r\n";
     UseTablet(ini);
     ASSERT_TRUE(Load());
     HMGR mgr = OpenManager();
@@ -257,9 +257,14 @@ TEST_F(StandinTest, SettingWhatTheDriverHoldsWritesNothing)
     LOGCONTEXTW lc;
     ASSERT_TRUE(wt.GetW(ctx, &lc));
     ASSERT_TRUE(wt.SetW(ctx, &lc));
-    BYTE sys[32] = {1, 4};
+    BYTE sys[32] = {4, 1};
     ASSERT_TRUE(wt.MgrCsrButtonMap(mgr, 0, NULL, sys));
     ASSERT_TRUE(wt.MgrCsrEnable(mgr, 0, TRUE));
+    /* The panel learns the default map by a reset and puts its own back. */
+    ASSERT_TRUE(wt.MgrCsrButtonMap(mgr, 0, NULL, (LPBYTE)WTP_LPDEFAULT));
+    EXPECT_EQ(1, InfoBytes(WTI_CURSORS, CSR_SYSBTNMAP)[0]);
+    ASSERT_TRUE(wt.MgrCsrButtonMap(mgr, 0, NULL, sys));
+    PumpMessages(50);
     EXPECT_EQ(ini, TabletText());
 
     lc.lcInOrgX = 5;
@@ -267,6 +272,95 @@ TEST_F(StandinTest, SettingWhatTheDriverHoldsWritesNothing)
     std::string text = TabletText();
     EXPECT_NE(std::string::npos, text.find("InOrgX=5"));
     EXPECT_NE(std::string::npos, text.find("SysSensX=1.0")) << "an unchanged key stays as written";
+
+    /* A reset that stays is written once the thread takes its messages. */
+    ASSERT_TRUE(wt.MgrCsrButtonMap(mgr, 0, NULL, (LPBYTE)WTP_LPDEFAULT));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return TabletText().find("SysButtonMap=0x01,0x04") != std::string::npos; }, 2000));
+}
+
+/* Points the driver's import of a system function at a test's own; returns
+   what it held. */
+static void *PatchDriverImport(HMODULE driver, const char *function, void *to)
+{
+    BYTE *base = (BYTE *)driver;
+    IMAGE_NT_HEADERS *nt = (IMAGE_NT_HEADERS *)(base + ((IMAGE_DOS_HEADER *)base)->e_lfanew);
+    DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (IMAGE_IMPORT_DESCRIPTOR *d = (IMAGE_IMPORT_DESCRIPTOR *)(base + rva); d->Name; d++) {
+        IMAGE_THUNK_DATA *name = (IMAGE_THUNK_DATA *)(base + d->OriginalFirstThunk);
+        IMAGE_THUNK_DATA *slot = (IMAGE_THUNK_DATA *)(base + d->FirstThunk);
+        for (; name->u1.AddressOfData; name++, slot++)
+            if (!IMAGE_SNAP_BY_ORDINAL(name->u1.Ordinal) &&
+                lstrcmpA((const char *)((IMAGE_IMPORT_BY_NAME *)(base + name->u1.AddressOfData))
+                             ->Name,
+                         function) == 0)
+                return RedirectImport((void **)&slot->u1.Function, to);
+    }
+    return NULL;
+}
+
+/* A disk that fills up: a write gets half of its bytes, then the error. */
+static BOOL WINAPI FullDisk(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                            LPOVERLAPPED overlapped)
+{
+    WriteFile(file, data, size / 2, written, overlapped);
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+/* A write that cannot be made whole leaves the description as it was and
+   says so in the log; the driver keeps the setting, and the next write that
+   can be made takes it too. A write killed between its renames is found
+   again at the next load. */
+TEST_F(StandinTest, DescriptionIsNeverLeftCut)
+{
+    const std::string ini = "; the person's tablet\r\n[Device0]\r\nName=Kept\r\n\r\n"
+                            "[Context0]\r\nInOrgX=0\r\n";
+    struct {
+        const char *what;
+        void (*before)(const std::wstring &path); /* the load */
+        bool full;    /* the disk fills up during the write (the log gets half a line) */
+        bool written; /* else said in the log */
+    } cases[] = {
+        {"a full disk", NULL, true, false},
+        {"a read-only description",
+         [](const std::wstring &path) { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY); },
+         false, false},
+        {"a write killed between its renames",
+         [](const std::wstring &path) { MoveFileW(path.c_str(), (path + L".old").c_str()); },
+         false, true},
+    };
+    UseLog();
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        UseTablet(ini);
+        if (c.before)
+            c.before(tabletPath);
+        ASSERT_TRUE(Load());
+        EXPECT_EQ(L"Kept", InfoString(WTI_DEVICES, DVC_NAME));
+        HCTX ctx = SystemContext(OpenManager());
+        LOGCONTEXTW lc;
+        ASSERT_TRUE(wt.GetW(ctx, &lc));
+        lc.lcInOrgX = 5;
+        void *real = c.full ? PatchDriverImport(wt.module, "WriteFile", (void *)FullDisk) : NULL;
+        EXPECT_TRUE(wt.SetW(ctx, &lc));
+        if (real)
+            PatchDriverImport(wt.module, "WriteFile", real);
+
+        const std::string edited = ini.substr(0, ini.size() - 3) + "5\r\n";
+        EXPECT_EQ(c.written ? edited : ini, TabletText());
+        EXPECT_EQ(!c.written, ReadFileBytes(logPath).find("description not written") !=
+                                  std::string::npos);
+        EXPECT_FALSE(FileExists(tabletPath + L".new") || FileExists(tabletPath + L".old"));
+        /* The next write that can be made takes what a failed one missed;
+           the comment and the blank line stay. */
+        SetFileAttributesW(tabletPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+        lc.lcInOrgY = 7;
+        EXPECT_TRUE(wt.SetW(ctx, &lc));
+        EXPECT_EQ(edited + "InOrgY=7\r\n", TabletText());
+        Unload();
+        DeleteFileW(logPath.c_str());
+    }
 }
 
 TEST_F(StandinTest, BuiltinTabletForgetsChanges)

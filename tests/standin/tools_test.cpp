@@ -5,6 +5,7 @@
  * In a prefix of their own, so that no other test's driver gets the pen.
  */
 #include "driver.h"
+#include "standinpen.h"
 
 struct ToolRun {
     DWORD code = (DWORD)-1;
@@ -143,6 +144,44 @@ TEST_F(StandinTest, PenToolWithoutAProgram)
     EXPECT_EQ(2u, run.code);
     EXPECT_EQ("wtpen: no program has the stand-in driver loaded\n", run.err);
     EXPECT_EQ("", run.out);
+}
+
+/* A window whose thread takes no messages for 3 s, then ends, taking it along. */
+struct Unanswering {
+    HWND window;
+    HANDLE made;
+};
+
+static DWORD WINAPI UnansweringThread(LPVOID p)
+{
+    Unanswering *u = (Unanswering *)p;
+    u->window = CreateWindowW(L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, NULL, NULL, NULL);
+    SetEvent(u->made);
+    Sleep(3000);
+    return 0;
+}
+
+/* Any program may name the window a cursor's name is sent to; one that
+   never answers must not stop the driver's thread, the panel's own. */
+TEST_F(StandinTest, PenWindowGivesUpOnAReplyWindowThatDoesNotAnswer)
+{
+    ASSERT_TRUE(Load());
+    wt.InfoW(0, 0, NULL);
+    HWND pen = NULL;
+    do
+        pen = FindWindowExW(HWND_MESSAGE, pen, STANDIN_PEN_CLASS, NULL);
+    while (pen && GetWindowThreadProcessId(pen, NULL) != GetCurrentThreadId());
+    ASSERT_TRUE(pen);
+    Unanswering u = {NULL, CreateEventW(NULL, TRUE, FALSE, NULL)};
+    HANDLE thread = CreateThread(NULL, 0, UnansweringThread, &u, 0, NULL);
+    WaitForSingleObject(u.made, 5000);
+
+    DWORD start = GetTickCount();
+    EXPECT_EQ(0, SendMessageW(pen, STANDIN_QUERY, MAKEWPARAM(SQ_CSR_NAME, 0), (LPARAM)u.window));
+    EXPECT_LT(GetTickCount() - start, 2000u) << "the driver's thread waited for the window";
+    WaitForSingleObject(thread, 10000);
+    CloseHandle(thread);
+    CloseHandle(u.made);
 }
 
 /* ---- The virtual tablet ---- */
