@@ -44,13 +44,36 @@ WintabEntry g_wintabEntries[] = {
 };
 const int g_wintabEntryCount = ENTRY_COUNT;
 
+#define LIBRARY_NAME L"\\wintab32.dll"
+
 static HMODULE s_hWintab;       /* the loaded library, null while not loaded */
 static WintabEntry *s_resolved; /* resolved entries, most recent first */
+
+/* The driver is taken from the program's own folder, else from the system
+   folder, by full path: a search by name would also look in the current
+   folder, where a library beside a document would run inside the panel. */
+static HMODULE LoadFrom(UINT dirLength, WCHAR *path)
+{
+    if (dirLength == 0 || dirLength > MAX_PATH - ARRAYSIZE(LIBRARY_NAME))
+        return NULL;
+    lstrcpyW(path + dirLength, LIBRARY_NAME);
+    return LoadLibraryExW(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+static HMODULE LoadWintab(void)
+{
+    WCHAR path[MAX_PATH];
+    UINT length = GetModuleFileNameW(NULL, path, MAX_PATH);
+    while (length > 0 && path[length - 1] != '\\')
+        length--;
+    HMODULE module = LoadFrom(length > 0 ? length - 1 : 0, path);
+    return module ? module : LoadFrom(GetSystemDirectoryW(path, MAX_PATH), path);
+}
 
 void ResolveWintabEntry(WintabEntry *entry)
 {
     if (!s_hWintab)
-        s_hWintab = LoadLibraryW(L"Wintab32");
+        s_hWintab = LoadWintab();
     if (!s_hWintab)
         return;
 

@@ -44,7 +44,7 @@ TEST_F(Binding, WithoutALibraryEveryCallIsZeroAndTheNextCallTriesAgain)
     EXPECT_TRUE(CallLog().empty());
 
     /* The driver appears: the same call now loads it. */
-    SetDllDirectoryW(BinDir().c_str());
+    UseDriver(DRIVER_STANDIN);
     EXPECT_NE(0u, WTInfoW(0, 0, NULL));
     std::vector<std::string> log = CallLog();
     ASSERT_EQ(2u, log.size());

@@ -16,8 +16,9 @@
 
 enum Driver { DRIVER_NONE, DRIVER_STANDIN, DRIVER_PARTIAL };
 
-/* Makes LoadLibraryW("Wintab32") find the chosen library (this test program
-   runs with native-only loading of wintab32, see tests/harness/prefix.reg). */
+/* Makes the panel's load of wintab32.dll (from the program's folder, else
+   the system folder) take the chosen library, or find none: the test
+   program's import slot of the loading call is pointed at a chooser. */
 void UseDriver(Driver driver);
 
 /* The stand-in's tablet: an INI description written to a scratch file, or
