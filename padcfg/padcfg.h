@@ -90,11 +90,17 @@ extern const int g_wintabEntryCount;
 void ResolveWintabEntry(WintabEntry *entry);
 void UnloadWintab(void);
 
-/* WTInfoW into a fixed buffer of size bytes, never writing past it. */
+/* The most bytes any answer of the driver may take; more is unreadable. */
+#define WINTAB_MAX_ANSWER 0x10000
+
+/* WTInfoW into a fixed buffer of size bytes, never writing past it. 0, and
+   the buffer as it was, when the driver gives no answer or a larger one
+   than WINTAB_MAX_ANSWER. */
 UINT WTInfoCopy(UINT category, UINT index, void *buffer, UINT size);
 /* A text item of the driver into chars wide characters: read whole, cut where
    the buffer ends, always terminated; a name list keeps its double terminator.
-   Returns the characters stored before the terminator, 0 when there is none. */
+   Returns the characters stored before the terminator, 0 when there is none;
+   without an answer the buffer stays as it was. */
 UINT WTInfoText(UINT category, UINT index, WCHAR *buffer, UINT chars);
 /* A driver's text made fit for one line of a control: line breaks, tabs and
    other control characters become blanks. */

@@ -100,23 +100,25 @@ void UnloadWintab(void)
     }
 }
 
-/* A driver may answer with more bytes than a caller's fixed buffer holds, so
-   the size is asked first and a longer answer is cut to the buffer. */
+/* The driver never writes into the caller's buffer: it writes into a block
+   of the size it asked for, with room to spare should its answer have grown
+   since, and what fits is copied. A size beyond any answer the panel reads
+   is a driver's fault, refused before any arithmetic can wrap round on it. */
 UINT WTInfoCopy(UINT category, UINT index, void *buffer, UINT size)
 {
     UINT need = WTInfoW(category, index, NULL);
-    if (need == 0)
+    if (need == 0 || need > WINTAB_MAX_ANSWER)
         return 0;
-    if (need <= size)
-        return WTInfoW(category, index, buffer);
-
-    void *whole = HeapAlloc(GetProcessHeap(), 0, need);
-    if (!whole)
+    UINT room = need + size;
+    BYTE *block = (BYTE *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, room);
+    if (!block)
         return 0;
-    UINT got = WTInfoW(category, index, whole);
+    UINT got = WTInfoW(category, index, block);
+    if (got > room)
+        got = 0; /* past the block: nothing of it is trusted */
     if (got)
-        CopyMemory(buffer, whole, size);
-    HeapFree(GetProcessHeap(), 0, whole);
+        CopyMemory(buffer, block, got < size ? got : size);
+    HeapFree(GetProcessHeap(), 0, block);
     return got;
 }
 
@@ -125,9 +127,14 @@ UINT WTInfoText(UINT category, UINT index, WCHAR *buffer, UINT chars)
     if (chars == 0)
         return 0;
     UINT n = WTInfoCopy(category, index, buffer, chars * sizeof(WCHAR)) / sizeof(WCHAR);
+    if (n == 0)
+        return 0; /* no answer: the buffer stays as it was */
     if (n < chars) {
-        /* Whatever the driver sent, the text ends where its answer ends. */
+        /* Whatever the driver sent, the text ends where its answer ends, and
+           a name list there too. */
         buffer[n] = 0;
+        if (n + 1 < chars)
+            buffer[n + 1] = 0;
     } else {
         /* Cut: a name list must still end with an empty name. */
         buffer[chars - 1] = 0;

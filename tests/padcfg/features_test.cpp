@@ -19,43 +19,6 @@ static std::string Tablet(int stylus, int puck, const std::string &more = "")
            "\r\n[Cursor1]\r\nActive=" + std::to_string(puck) + "\r\n" + more;
 }
 
-/* An answer the stand-in, which keeps its description consistent, never
-   gives: a number, or a failure when value is -1. */
-struct Misreport {
-    UINT category, index;
-    long long value;
-};
-static std::vector<Misreport> s_misreports;
-static FARPROC s_standinInfo;
-
-static UINT WINAPI MisreportingInfo(UINT category, UINT index, LPVOID out)
-{
-    for (const Misreport &m : s_misreports) {
-        if (m.category != category || m.index != index)
-            continue;
-        if (m.value < 0)
-            return 0;
-        if (out)
-            *(UINT *)out = (UINT)m.value;
-        return sizeof(UINT);
-    }
-    return ((UINT(WINAPI *)(UINT, UINT, LPVOID))(void (*)(void))s_standinInfo)(category, index,
-                                                                               out);
-}
-
-/* Puts the misreports between the panel and the stand-in until it unloads. */
-static void InstallMisreports(const std::vector<Misreport> &misreports)
-{
-    s_misreports = misreports;
-    for (int i = 0; i < g_wintabEntryCount && !misreports.empty(); i++) {
-        WintabEntry &e = g_wintabEntries[i];
-        if (lstrcmpA(e.name, "WTInfoW") == 0 && e.address) {
-            s_standinInfo = e.address;
-            e.address = (FARPROC)(void (*)(void))MisreportingInfo;
-        }
-    }
-}
-
 struct FeaturesCase {
     std::string tablet;
     std::wstring list;   /* the entries as seen, "|" between them, the chosen one in [] */

@@ -108,6 +108,45 @@ void UseDriver(Driver driver)
     s_driver = driver;
 }
 
+static std::vector<Misreport> s_misreports;
+static FARPROC s_standinInfo;
+
+static UINT WINAPI MisreportingInfo(UINT category, UINT index, LPVOID out)
+{
+    for (const Misreport &m : s_misreports) {
+        if (m.category != category || m.index != index)
+            continue;
+        if (m.value < 0)
+            return 0;
+        if (m.text.empty()) {
+            if (out)
+                *(UINT *)out = (UINT)m.value;
+            return sizeof(UINT);
+        }
+        UINT bytes = (UINT)(m.text.size() * sizeof(WCHAR));
+        if (!out)
+            return m.asked ? m.asked : bytes;
+        memcpy(out, m.text.data(), bytes);
+        return bytes;
+    }
+    return ((UINT(WINAPI *)(UINT, UINT, LPVOID))(void (*)(void))s_standinInfo)(category, index,
+                                                                               out);
+}
+
+void InstallMisreports(const std::vector<Misreport> &misreports)
+{
+    s_misreports = misreports;
+    for (int i = 0; i < g_wintabEntryCount && !misreports.empty(); i++) {
+        WintabEntry &e = g_wintabEntries[i];
+        if (lstrcmpA(e.name, "WTInfoW") == 0) {
+            if (!e.address)
+                ResolveWintabEntry(&e);
+            s_standinInfo = e.address;
+            e.address = (FARPROC)(void (*)(void))MisreportingInfo;
+        }
+    }
+}
+
 void UseTablet(const std::string &ini)
 {
     if (ini.empty()) {

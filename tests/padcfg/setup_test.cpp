@@ -222,6 +222,20 @@ TEST_F(Setup, EachButtonShowsItsActionAndDefaultShowsTheCursorsOwnMap)
     EXPECT_EQ(0x02, Map(0)[2]);
 }
 
+/* Memory the panel takes without asking for it zeroed comes filled, as
+   memory used before would be, so that a list it reads without its end runs
+   on into the filling. */
+DECLARE_IMPORT_SLOT(HeapAlloc, 12);
+static LPVOID(WINAPI *s_realHeapAlloc)(HANDLE, DWORD, SIZE_T);
+
+static LPVOID WINAPI FilledHeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes)
+{
+    LPVOID block = s_realHeapAlloc(heap, flags, bytes);
+    if (block && !(flags & HEAP_ZERO_MEMORY))
+        memset(block, 0x41, bytes);
+    return block;
+}
+
 TEST_F(Setup, ButtonNamesAreShownWholeOrNotAtAll)
 {
     std::string longName(150, 'n');
@@ -229,19 +243,32 @@ TEST_F(Setup, ButtonNamesAreShownWholeOrNotAtAll)
     const struct {
         std::string names;
         std::vector<std::wstring> shown;
+        std::vector<Misreport> misreports;
     } cases[] = {
-        {"", {}},
+        {"", {}, {}},
         {longName + "1, " + longName + "2, " + longName + "3",
-         {shownLong + L"1", shownLong + L"2", shownLong + L"3"}},
+         {shownLong + L"1", shownLong + L"2", shownLong + L"3"},
+         {}},
         /* a line break or tab would break the entry or show as a box */
-        {"Ti\\r\\np, Bar\\trel", {L"Ti  p", L"Bar rel"}},
+        {"Ti\\r\\np, Bar\\trel", {L"Ti  p", L"Bar rel"}, {}},
+        /* more than any answer may take */
+        {"", {}, {{WTI_CURSORS, CSR_BTNNAMES, 0, std::wstring(33000, L'n') + std::wstring(2, 0)}}},
+        /* the list, and its last name, without their terminators */
+        {"",
+         {L"Tip", L"Barrel"},
+         {{WTI_CURSORS, CSR_BTNNAMES, 0, std::wstring(L"Tip\0Barrel", 10)}}},
     };
+    s_realHeapAlloc = (LPVOID(WINAPI *)(HANDLE, DWORD, SIZE_T))RedirectImport(
+        &imp_HeapAlloc, (void *)FilledHeapAlloc);
     for (const auto &c : cases) {
-        Open("[Cursor0]\r\nButtonNames=" + c.names + "\r\n", [&](HWND dlg) {
+        ASSERT_NE((HWND)NULL, RestartPanel("[Cursor0]\r\nButtonNames=" + c.names + "\r\n"));
+        InstallMisreports(c.misreports);
+        OpenAgain([&](HWND dlg) {
             EXPECT_EQ(c.shown, ListEntries(dlg, IDC_BUTTON_LIST));
             PressKey(dlg, VK_ESCAPE);
         });
     }
+    RedirectImport(&imp_HeapAlloc, (void *)s_realHeapAlloc);
 }
 
 TEST_F(Setup, SettingsThatLoseTheLeftMouseButtonStandOnlyWhenThePersonSaysOk)
