@@ -89,6 +89,9 @@ extern const int g_wintabEntryCount;
 
 void ResolveWintabEntry(WintabEntry *entry);
 void UnloadWintab(void);
+/* Whether a call into the driver has not returned yet (its own dialog may
+   be running the panel's messages meanwhile). */
+BOOL WintabCallInProgress(void);
 
 /* The most bytes any answer of the driver may take; more is unreadable. */
 #define WINTAB_MAX_ANSWER 0x10000

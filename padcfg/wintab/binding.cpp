@@ -48,6 +48,7 @@ const int g_wintabEntryCount = ENTRY_COUNT;
 
 static HMODULE s_hWintab;       /* the loaded library, null while not loaded */
 static WintabEntry *s_resolved; /* resolved entries, most recent first */
+static UINT s_callsInProgress;  /* calls into the driver not yet returned */
 
 /* The driver is taken from the program's own folder, else from the system
    folder, by full path: a search by name would also look in the current
@@ -98,6 +99,11 @@ void UnloadWintab(void)
         entry->address = NULL;
         entry->next = NULL;
     }
+}
+
+BOOL WintabCallInProgress(void)
+{
+    return s_callsInProgress != 0;
 }
 
 /* The driver never writes into the caller's buffer: it writes into a block
@@ -164,7 +170,10 @@ typedef void (*AnyProc)(void);
             ResolveWintabEntry(entry);                                                             \
         if (!entry->address)                                                                       \
             return 0;                                                                              \
-        return ((ret(WINAPI *) params)(AnyProc)entry->address)args;                                \
+        s_callsInProgress++;                                                                       \
+        ret result = ((ret(WINAPI *) params)(AnyProc)entry->address)args;                          \
+        s_callsInProgress--;                                                                       \
+        return result;                                                                             \
     }
 WINTAB_ENTRIES(ENTRY_WRAPPER)
 #undef ENTRY_WRAPPER
