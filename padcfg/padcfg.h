@@ -132,6 +132,9 @@ DWORD GetTabletHeight(void);
 int GetTabletUnitIndex(void);
 FIX32 GetTabletResolution(void);
 DWORD GetRoundedResolution(void);
+/* The device's cursor types, absolute numbers first to first + count - 1,
+   kept to the cursors the driver has at all; returns the count. */
+UINT GetDeviceCursors(UINT *first);
 UINT GetActiveCursor(void); /* with none active, the device's first cursor */
 /* The first active cursor of the device; FALSE (and the first cursor) when none is. */
 BOOL FindActiveCursor(UINT *cursor);

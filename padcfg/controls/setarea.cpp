@@ -203,11 +203,7 @@ static void Paint(HWND hwnd)
 
 static void ComputeClickMasks(void)
 {
-    UINT device = WTI_DEVICES + GetTabletDevice();
-    s_firstCursor = 0;
-    s_cursorTypes = 0;
-    WTInfoCopy(device, DVC_FIRSTCSR, &s_firstCursor, sizeof(s_firstCursor));
-    WTInfoCopy(device, DVC_NCSRTYPES, &s_cursorTypes, sizeof(s_cursorTypes));
+    s_cursorTypes = GetDeviceCursors(&s_firstCursor);
     /* A device with more cursor types keeps masks for the first ones only. */
     for (UINT i = 0; i < MAX_CLICK_MASKS; i++) {
         s_clickMasks[i] = 1; /* a map that cannot be read: button 0 clicks */

@@ -15,6 +15,8 @@
 #define SYSTEM_NAME_LEN 14 /* any name that begins so is a system context */
 #define MAP_SIZE 32
 #define ACTION_MASK 0x0F /* the mouse action; the high nibble is carried along */
+/* Cursor categories run from WTI_CURSORS up to WTI_EXTENSIONS. */
+#define MAX_CURSORS (WTI_EXTENSIONS - WTI_CURSORS)
 
 /* Mouse buttons as the commit step's check counts them. */
 #define LEFT_MOUSE 2
@@ -58,21 +60,37 @@ DWORD GetRoundedResolution(void)
     return (resolution >> 16) + ((resolution & 0xFFFF) > 0x8000 ? 1 : 0);
 }
 
-static UINT DeviceValue(UINT index)
+static UINT ReadUint(UINT category, UINT index)
 {
     UINT value = 0;
-    WTInfoCopy(WTI_DEVICES + GetTabletDevice(), index, &value, sizeof(value));
+    WTInfoCopy(category, index, &value, sizeof(value));
     return value;
+}
+
+/* A device that claims more types than the driver has cursors, or types
+   past the cursor categories, would have the panel ask about cursors that
+   are not there, or about something else entirely. */
+UINT GetDeviceCursors(UINT *first)
+{
+    UINT device = WTI_DEVICES + GetTabletDevice();
+    *first = ReadUint(device, DVC_FIRSTCSR);
+    UINT count = ReadUint(device, DVC_NCSRTYPES);
+    UINT limit = ReadUint(WTI_INTERFACE, IFC_NCURSORS);
+    if (limit == 0 || limit > MAX_CURSORS)
+        limit = MAX_CURSORS;
+    if (*first >= limit) {
+        *first = 0; /* none of the device's is a cursor: the first one stands in */
+        return 0;
+    }
+    return count < limit - *first ? count : limit - *first;
 }
 
 BOOL FindActiveCursor(UINT *cursor)
 {
-    WORD first = (WORD)DeviceValue(DVC_FIRSTCSR);
-    WORD count = (WORD)DeviceValue(DVC_NCSRTYPES);
+    UINT first;
+    UINT count = GetDeviceCursors(&first);
     for (UINT i = 0; i < count; i++) {
-        BOOL active = FALSE;
-        WTInfoCopy(WTI_CURSORS + first + i, CSR_ACTIVE, &active, sizeof(active));
-        if (active) {
+        if (ReadUint(WTI_CURSORS + first + i, CSR_ACTIVE)) {
             *cursor = first + i;
             return TRUE;
         }

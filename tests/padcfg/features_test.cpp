@@ -82,8 +82,8 @@ TEST(Features, TheCursorTypeInUseIsChosenAmongThoseTheDriverHas)
     const FeaturesCase cases[] = {
         {Tablet(0, 1), L"Stylus|[Puck]", 0, IDOK, "1- 0+"},
         {Tablet(0, 0), L"[Stylus]|Puck", -1, IDOK, "0+"},
-        {Tablet(1, 1), L"Stylus|[Puck]", 0, IDOK, "1- 0+"},  /* the later one counts */
-        {Tablet(1, 0), L"[Stylus]|Puck", -1, IDOK, "0- 0+"}, /* kept: off and on again */
+        {Tablet(1, 1), L"[Stylus]|Puck", -1, IDOK, "0- 1- 0+"}, /* the first; then it alone */
+        {Tablet(1, 0), L"[Stylus]|Puck", -1, IDOK, "0- 0+"},    /* kept: off and on again */
         {Tablet(0, 1), L"Stylus|[Puck]", 0, IDCANCEL, ""},
         {Tablet(0, 0, "[Device0]\r\nFirstCursor=1\r\nCursorTypes=1"), L"[Puck]", -1, IDOK, "1+"},
         {Tablet(0, 1, "[Device0]\r\nCursorTypes=0"), L"", -1, IDOK, ""},
@@ -98,7 +98,7 @@ TEST(Features, TheCursorTypeInUseIsChosenAmongThoseTheDriverHas)
          "",
          {{WTI_DEVICES, DVC_FIRSTCSR, 150}, {WTI_INTERFACE, IFC_NCURSORS, -1}}},
         {Tablet(0, 1), L"Stylus|[unknown]", -1, IDOK, "1- 1+", {{WTI_CURSORS + 1, CSR_NAME, -1}}},
-        {"[Cursor0]\r\nName=\r\n[Cursor1]\r\nActive=1", L"unknown|[Puck]", 0, IDOK, "1- 0+"},
+        {"[Cursor0]\r\nName=\r\n[Cursor1]\r\nActive=1", L"[unknown]|Puck", 1, IDOK, "0- 1- 1+"},
         {Tablet(0, 1, "Name=Puck\\r\\nPro\\t4"), L"Stylus|[Puck  Pro 4]", -1, IDCANCEL, ""},
         {Tablet(0, 1, "[Interface]\r\nLongStrings=1"),
          L"Stylus" + tilde.substr(6) + L"|[Puck" + tilde.substr(4) + L"]", -1, IDCANCEL, ""},

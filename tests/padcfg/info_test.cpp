@@ -48,12 +48,20 @@ TEST_F(Info, ShowsTheFirstPartOfTheNameTheFormatAndTheActiveCursor)
          L"Y Z format", L"Stylus is installed."},
         {"[Device0]\r\nName=X\r\n[Cursor0]\r\nActive=0\r\n[Cursor1]\r\nActive=1\r\n", L"X",
          L"unknown format", L"Puck is installed."},
-        /* the active one's name cannot be read */
+        /* the active one's name cannot be read; one active past the driver's
+           cursors (an extension's category) is none of the device's */
         {"",
          L"QUORAX MM-Compatible Tablet",
          L"MM Series format",
          L"Puck is installed.",
          {{WTI_CURSORS, CSR_NAME, -1}}},
+        {"[Cursor0]\r\nActive=0\r\n",
+         L"QUORAX MM-Compatible Tablet",
+         L"MM Series format",
+         L"Puck is installed.",
+         {{WTI_DEVICES, DVC_NCSRTYPES, 200},
+          {WTI_EXTENSIONS, CSR_ACTIVE, 1},
+          {WTI_EXTENSIONS, CSR_NAME, 0, std::wstring(L"Extension", 10)}}},
         {"[Device0]\r\nName=Format: Y\r\n", L"Format: Y", L"unknown format",
          L"Stylus is installed."},
         {"[Device0]\r\nName=\r\n", L"", L"unknown format", L"Stylus is installed."},
