@@ -118,13 +118,32 @@ WORD GetTabletDevice(void);
 
 /* ---- settings/settings.cpp --------------------------------------------- */
 
+#define MAX_SYSTEM_CONTEXTS 16 /* kept whole when read; more are written, not restored */
+
+/* What the driver held when a record was read: writing the record puts this
+   back exactly, but for the settings changed since. */
+struct TabletSource {
+    BOOL read;            /* FALSE: a record made up, every setting of it is written */
+    LOGCONTEXTW settings; /* the context the settings were read from */
+    UINT contexts;        /* the device's system contexts, whole */
+    HCTX handles[MAX_SYSTEM_CONTEXTS];
+    LOGCONTEXTW records[MAX_SYSTEM_CONTEXTS];
+    HCTX defaultHandle; /* the manager's default system context, or null */
+    LOGCONTEXTW defaultRecord;
+    UINT cursor;  /* the active cursor, whose map was read */
+    BOOL mapRead; /* FALSE: the map could not be read, and is never written */
+    BYTE map[32];
+    DWORD defaultButtons;
+};
+
 struct TabletSettings {
     LONG trackingMode; /* 0 relative, 1 absolute */
     FIX32 sensitivity;
     DWORD wholeTablet;
-    DWORD left, top, right, bottom; /* tablet counts, y downward from the top edge */
+    DWORD left, top, right, bottom; /* tablet counts from the tablet's top-left corner */
     DWORD defaultButtons;
     BYTE sysButtonMap[32];
+    TabletSource source;
 };
 
 DWORD GetTabletWidth(void);
@@ -143,7 +162,8 @@ BYTE GetCursorButtonCount(void);
 void ReadSettings(TabletSettings *r);
 void ApplySettings(TabletSettings *r);
 BOOL CommitSettings(HWND hwnd, TabletSettings *r);
-/* Lets a working record learn what the driver makes of it; the driver ends as it was. */
+/* Lets a working record learn the map the driver makes of its button part;
+   the driver ends as it was. */
 void ProbeSettings(TabletSettings *working);
 
 /* ---- settings/setup.cpp, buttons.cpp, area.cpp ------------------------- */
@@ -199,6 +219,7 @@ INT_PTR CALLBACK FeaturesDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
 #define PARSE_TEXT_LEN 40
 
 DWORD MulDivHalf(DWORD a, DWORD b, DWORD c);
+#define MULDIV_FAILED 0xFFFFFFFE /* MulDivHalf's answer to a divisor below 2 or an overflow */
 /* The axis of the kind (X, or Y with KIND_Y), zeroed when the driver cannot
    deliver it; FALSE when it cannot be shown or typed in (no extent, no
    resolution). */

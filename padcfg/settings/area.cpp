@@ -412,8 +412,7 @@ static void OnWholeTablet(HWND hDlg)
     g_working.wholeTablet = !IsDlgButtonChecked(hDlg, IDC_WHOLE_TABLET);
     CheckDlgButton(hDlg, IDC_WHOLE_TABLET, g_working.wholeTablet ? BST_CHECKED : BST_UNCHECKED);
     if (g_working.wholeTablet) {
-        /* The driver tells what the whole tablet is. */
-        ProbeSettings(&g_working);
+        StoreArea(&g_working, 0, 0, GetTabletWidth(), GetTabletHeight());
         ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
         SendArea(hDlg, FALSE);
     } else if (g_keepAspect) {

@@ -9,22 +9,69 @@
 
 #include <gtest/gtest.h>
 
-/* A 500 lines-per-inch tablet in relative mode at sensitivity 0.75, its
-   area 10 inches wide. */
-static const char kRelative500[] =
-    "[Device0]\r\nX=0, 5999, 1, 500\r\nY=0, 5999, 1, 500\r\n"
-    "[Context0]\r\nInExtX=5000\r\nInExtY=5999\r\nOutExtX=5999\r\n"
-    "OutExtY=5999\r\nSysMode=1\r\nSysSensX=0.75\r\nSysSensY=0.75\r\n";
+#include <cstddef>
+#include <sstream>
 
-/* A 10 x 10 inch tablet (10,000 counts a side) with the area's left edge and
-   width, and its top and height from the top edge, in counts. */
+/* A 500 lines-per-inch tablet in relative mode at sensitivity 0.75 (0.5
+   upward, which the panel does not show), its area 10 inches wide. */
+static const char kRelative500[] = "[Device0]\r\nX=0, 5999, 1, 500\r\nY=0, 5999, 1, 500\r\n"
+                                   "[Context0]\r\nInExtX=5000\r\nInExtY=5999\r\nOutExtX=5999\r\n"
+                                   "OutExtY=5999\r\nSysMode=1\r\nSysSensX=0.75\r\nSysSensY=0.5\r\n";
+
+/* A tablet's axes: origin, extent in counts and lines per inch of each. */
+struct Axes {
+    LONG x0, y0, w, h, rx, ry;
+};
+static const Axes k10000 = {0, 0, 10000, 10000, 1000, 1000};
+static const Axes kWide = {0, 0, 10000, 5000, 1000, 1000};         /* 10 x 5 inches */
+static const Axes kShifted = {100, 100, 11999, 11999, 1000, 1000}; /* from 100 to 12099 */
+static const Axes kUneven = {0, 0, 10000, 4000, 1000, 500};        /* 10 x 8 inches */
+static const Axes k3By2 = {0, 0, 12000, 8000, 1000, 1000};
+
+/* The tablet with an area: its left edge and width, and its top and height
+   from the top edge, in counts from the top-left corner. */
+static std::string Tablet(const Axes &a, LONG left, LONG width, LONG top, LONG height)
+{
+    auto axis = [](LONG o, LONG e, LONG r) {
+        return std::to_string(o) + ", " + std::to_string(o + e) + ", 1, " + std::to_string(r);
+    };
+    return "[Device0]\r\nX=" + axis(a.x0, a.w, a.rx) + "\r\nY=" + axis(a.y0, a.h, a.ry) +
+           "\r\n[Context0]\r\nInOrgX=" + std::to_string(a.x0 + left) +
+           "\r\nInExtX=" + std::to_string(width) +
+           "\r\nInOrgY=" + std::to_string(a.y0 + a.h - top - height) +
+           "\r\nInExtY=" + std::to_string(height) + "\r\n";
+}
+
+/* A 10 x 10 inch tablet (10,000 counts a side). */
 static std::string Tablet10000(int left, int width, int top = 0, int height = 10000)
 {
-    return "[Device0]\r\nX=0, 10000, 1, 1000\r\nY=0, 10000, 1, 1000\r\n"
-           "[Context0]\r\nOutExtX=10000\r\nOutExtY=10000\r\nInOrgX=" +
-           std::to_string(left) + "\r\nInExtX=" + std::to_string(width) +
-           "\r\nInOrgY=" + std::to_string(10000 - top - height) +
-           "\r\nInExtY=" + std::to_string(height) + "\r\n";
+    return Tablet(k10000, left, width, top, height);
+}
+
+/* Fields of a context, by their place in the record, and their values. */
+typedef std::vector<std::pair<size_t, LONG>> Fields;
+#define FIELD(name, value)                                                                         \
+    {                                                                                              \
+        offsetof(LOGCONTEXTW, name), (LONG)(value)                                                 \
+    }
+
+/* The driver as before but for these fields of every system context of the
+   device and of the manager's default one (the last); the maps unchanged. */
+static void ExpectDriver(const std::vector<LOGCONTEXTW> &before, const std::string &maps,
+                         const Fields &changes)
+{
+    std::vector<LOGCONTEXTW> after = Contexts();
+    ASSERT_EQ(before.size(), after.size());
+    for (size_t i = 0; i < before.size(); i++) {
+        LOGCONTEXTW lc = before[i];
+        if (i + 1 == before.size() ||
+            (_wcsnicmp(lc.lcName, L"Default System", 14) == 0 && lc.lcDevice == 0))
+            for (const auto &f : changes)
+                memcpy((BYTE *)&lc + f.first, &f.second, sizeof(LONG));
+        lc.lcStatus = after[i].lcStatus;
+        EXPECT_EQ(0, memcmp(&lc, &after[i], sizeof(lc))) << "context " << i;
+    }
+    EXPECT_EQ(maps, DriverState().substr(before.size() * sizeof(LOGCONTEXTW)));
 }
 
 class Setup : public ::testing::Test
@@ -53,6 +100,47 @@ static void Enter(HWND dlg, int id, const wchar_t *text)
 {
     Type(dlg, id, text);
     PressKey(dlg, VK_TAB);
+}
+
+/* What a person does, word by word: a button or box clicked ("ok",
+   "default", "whole", ...), a text typed into a field ("width=2",
+   "sens=50"), an action chosen for the selected button ("action=0"). */
+static void Act(HWND dlg, const std::string &steps)
+{
+    static const struct {
+        const char *word;
+        int id;
+    } controls[] = {{"ok", IDOK},
+                    {"cancel", IDCANCEL},
+                    {"test", IDC_TEST},
+                    {"revert", IDC_REVERT},
+                    {"default", IDC_DEFAULT_BUTTONS},
+                    {"whole", IDC_WHOLE_TABLET},
+                    {"relative", IDC_RELATIVE},
+                    {"absolute", IDC_ABSOLUTE},
+                    {"action", IDC_ACTION_LIST},
+                    {"sens", IDC_SENS_EDIT},
+                    {"width", IDC_WIDTH},
+                    {"height", IDC_HEIGHT},
+                    {"left", IDC_LEFT},
+                    {"top", IDC_TOP},
+                    {"right", IDC_RIGHT},
+                    {"bottom", IDC_BOTTOM}};
+    std::istringstream words(steps);
+    for (std::string w; words >> w;) {
+        size_t eq = w.find('=');
+        std::string name = w.substr(0, eq), value = eq == std::string::npos ? "" : w.substr(eq + 1);
+        int id = 0;
+        for (const auto &c : controls)
+            id = name == c.word ? c.id : id;
+        ASSERT_NE(0, id) << w;
+        if (eq == std::string::npos)
+            Click(dlg, id);
+        else if (id == IDC_ACTION_LIST)
+            Choose(dlg, id, atoi(value.c_str()));
+        else
+            Enter(dlg, id, std::wstring(value.begin(), value.end()).c_str());
+    }
 }
 
 TEST_F(Setup, SensitivityIsTypedInPerCentAndSteppedBetweenOneAndAHundred)
@@ -93,21 +181,65 @@ TEST_F(Setup, SensitivityIsTypedInPerCentAndSteppedBetweenOneAndAHundred)
     });
 }
 
-TEST_F(Setup, AHundredPerCentIsFiveHundredLinesSoOkHalvesAThousandLineTabletsSensitivity)
+/* What Setup writes is what it read, but for what the person changed: a
+   value only shown rounded, capped or kept on the tablet goes back as read. */
+TEST_F(Setup, WritesBackWhatItReadButForWhatThePersonChanged)
 {
-    const char ini[] = "[Context0]\r\nSysMode=1\r\nSysSensX=1\r\nSysSensY=1\r\n";
-    Open(ini, [](HWND dlg) {
-        EXPECT_EQ(L"100%", ItemText(dlg, IDC_SENS_EDIT));
-        Click(dlg, IDC_TEST);
-        EXPECT_EQ(0x8000u, Contexts()[0].lcSysSensX);
-        Click(dlg, IDCANCEL);
-    });
-    EXPECT_EQ(0x10000u, Contexts()[0].lcSysSensX) << "Cancel puts back what was read";
-    EXPECT_EQ(0x10000u, Contexts()[0].lcSysSensY);
-
-    OpenAgain([](HWND dlg) { Click(dlg, IDOK); });
-    EXPECT_EQ(0x8000u, Contexts()[0].lcSysSensX);
-    EXPECT_EQ(0x8000u, Contexts()[0].lcSysSensY);
+    const std::string capped = "[Context0]\r\nSysMode=1\r\nSysSensX=1\r\nSysSensY=1\r\n";
+    const std::string offTablet = "[Device0]\r\nX=0, 10000, 1, 1000\r\nY=0, 10000, 1, 1000\r\n"
+                                  "[Context0]\r\nInOrgX=-500\r\nInExtX=20000\r\nInOrgY=2000\r\n"
+                                  "InExtY=-1000\r\n";
+    const std::string two = "[Interface]\r\nSystemContexts=2\r\n[Context0]\r\nInOrgX=1000\r\n"
+                            "InExtX=2000\r\nSysSensX=0.5\r\n[Context1]\r\nName=Default System 2\r\n"
+                            "InOrgX=3000\r\nInExtX=4000\r\nSysMode=1\r\n"
+                            "[DefaultSystem0]\r\nInExtX=5000\r\n";
+    const std::string shifted = Tablet(kShifted, 0, 11999, 0, 11999);
+    const std::string whole = Tablet10000(0, 10000);
+    const struct {
+        std::string tablet, steps;
+        Fields changes;
+        int beeps;
+    } cases[] = {
+        /* Sensitivity 1.0 shows as 100 % (0.5 on a tablet of 1000 lines) */
+        {capped, "ok", {}, 0},
+        {capped, "test cancel", {}, 0},
+        {capped, "sens=99 sens=100 ok", {}, 0},
+        {capped, "sens=50 ok", {FIELD(lcSysSensX, 0x4000), FIELD(lcSysSensY, 0x4000)}, 0},
+        {kRelative500, "ok", {}, 0}, /* its upward sensitivity differs */
+        {offTablet, "cancel", {}, 0},
+        {offTablet, "revert ok", {}, 0},
+        {offTablet, "default default ok", {}, 0},
+        {"[Cursor0]\r\nSysButtonMap=0x11,0x04\r\nDefaultSysButtonMap=0x21,0x04\r\n", "ok", {}, 0},
+        {"[Context0]\r\nOptions=3\r\nSysMode=1\r\n", "ok", {}, 0}, /* a pen context */
+        {two, "width=4 ok", {FIELD(lcInOrgX, 0), FIELD(lcInExtX, 4000)}, 0},
+        {shifted, "ok", {}, 0}, /* its whole tablet */
+        {shifted, "whole width=2 ok", {FIELD(lcInOrgX, 5099), FIELD(lcInExtX, 2000)}, 0},
+        /* a resolution the percentage cannot be turned back with */
+        {"[Device0]\r\nX=0, 11999, 1, 0x1\r\n[Context0]\r\nSysMode=1\r\nSysSensX=0.75\r\n",
+         "sens=50 ok",
+         {},
+         0},
+        /* Default learns only the buttons: the area stays the person's */
+        {whole,
+         "whole default default width=2 ok",
+         {FIELD(lcInOrgX, 4000), FIELD(lcInExtX, 2000)},
+         0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tablet + c.steps);
+        std::vector<LOGCONTEXTW> before;
+        std::string maps;
+        int beeps = 0;
+        Open(c.tablet, [&](HWND dlg) {
+            before = Contexts();
+            maps = DriverState().substr(before.size() * sizeof(LOGCONTEXTW));
+            beeps = g_beeps;
+            Act(dlg, c.steps);
+            beeps = g_beeps - beeps;
+        });
+        ExpectDriver(before, maps, c.changes);
+        EXPECT_EQ(c.beeps, beeps);
+    }
 }
 
 TEST_F(Setup, TestAppliesWhileOpenCancelAndRevertPutBackWhatWasRead)
@@ -172,6 +304,15 @@ TEST_F(Setup, UnitsReachInformationOnlyThroughOkAndTheAspectRuleLastsTheRun)
             });
         return units;
     };
+    EXPECT_EQ(L"Inches", infoUnits());
+    /* Nor when OK is refused at the warning and the dialog then cancelled. */
+    OpenAgain([](HWND dlg) {
+        Choose(dlg, IDC_UNITS, 1);
+        Choose(dlg, IDC_ACTION_LIST, 0);
+        DriveDialog(
+            L"Warning", [&] { Click(dlg, IDOK); }, [](HWND box) { Click(box, IDCANCEL); });
+        Click(dlg, IDCANCEL);
+    });
     EXPECT_EQ(L"Inches", infoUnits());
 
     OpenAgain([](HWND dlg) {
