@@ -55,6 +55,12 @@ typedef std::vector<std::pair<size_t, LONG>> Fields;
         offsetof(LOGCONTEXTW, name), (LONG)(value)                                                 \
     }
 
+static Fields AreaFields(const Axes &a, const AreaRect &r)
+{
+    return {FIELD(lcInOrgX, a.x0 + r.left), FIELD(lcInOrgY, a.y0 + a.h - r.bottom),
+            FIELD(lcInExtX, r.right - r.left), FIELD(lcInExtY, r.bottom - r.top)};
+}
+
 /* The driver as before but for these fields of every system context of the
    device and of the manager's default one (the last); the maps unchanged. */
 static void ExpectDriver(const std::vector<LOGCONTEXTW> &before, const std::string &maps,
@@ -224,6 +230,8 @@ TEST_F(Setup, WritesBackWhatItReadButForWhatThePersonChanged)
          "whole default default width=2 ok",
          {FIELD(lcInOrgX, 4000), FIELD(lcInExtX, 2000)},
          0},
+        /* an empty area beeps and is not taken */
+        {Tablet10000(1000, 2000), "width=0 left=10 right=10 height=0 ok", {}, 4},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.tablet + c.steps);
@@ -431,30 +439,83 @@ TEST_F(Setup, SettingsThatLoseTheLeftMouseButtonStandOnlyWhenThePersonSaysOk)
     EXPECT_EQ(0x00, Map(0)[0]);
 }
 
+/* On square and wide tablets, one whose axes start at 100 and one whose
+   lines are twice as long upward; with Preserve Aspect Ratio (already on at
+   opening) the derived side is the screen's proportion in length, to within
+   the rounding (tol counts), and the area stays on the tablet. */
 TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
 {
+    HDC ic = CreateICW(L"DISPLAY", NULL, NULL, NULL);
+    const double screen = (double)GetDeviceCaps(ic, VERTSIZE) / GetDeviceCaps(ic, HORZSIZE);
+    DeleteDC(ic);
     const struct {
-        int left, width, field;
+        const Axes &axes;
+        AreaRect area; /* left, top, width, height */
+        DWORD keep;
+        int field;
         const wchar_t *typed;
-        DWORD newLeft, newRight;
+        AreaRect expected; /* left, top, right, bottom */
+        int beeps = 0;
     } cases[] = {
-        {1000, 2000, IDC_WIDTH, L"3", 500, 3500},      {200, 2000, IDC_WIDTH, L"3", 0, 3000},
-        {7900, 2000, IDC_WIDTH, L"3", 7000, 10000},    {1000, 2000, IDC_LEFT, L"0.5", 500, 2500},
-        {1000, 8000, IDC_LEFT, L"3", 3000, 10000},     {1000, 2000, IDC_RIGHT, L"0.5", 7500, 9500},
-        {1000, 2000, IDC_RIGHT, L"10.01", 1000, 3000}, /* beyond the tablet: kept */
+        {k10000, {1000, 0, 2000, 10000}, 0, IDC_WIDTH, L"3", {500, 0, 3500, 10000}},
+        {k10000, {200, 0, 2000, 10000}, 0, IDC_WIDTH, L"3", {0, 0, 3000, 10000}},
+        {k10000, {7900, 0, 2000, 10000}, 0, IDC_WIDTH, L"3", {7000, 0, 10000, 10000}},
+        {k10000, {1000, 0, 2000, 10000}, 0, IDC_LEFT, L"0.5", {500, 0, 2500, 10000}},
+        {k10000, {1000, 0, 8000, 10000}, 0, IDC_LEFT, L"3", {3000, 0, 10000, 10000}},
+        {k10000, {1000, 0, 2000, 10000}, 0, IDC_RIGHT, L"0.5", {7500, 0, 9500, 10000}},
+        {k10000, {1000, 0, 2000, 10000}, 0, IDC_RIGHT, L"10.01", {1000, 0, 3000, 10000}, 1},
+        {kWide, {1000, 3900, 2000, 1000}, 0, IDC_HEIGHT, L"2", {1000, 3000, 3000, 5000}},
+        {kWide, {1000, 3900, 2000, 1000}, 0, IDC_TOP, L"1", {1000, 1000, 3000, 2000}},
+        {kWide, {1000, 3900, 2000, 1000}, 0, IDC_BOTTOM, L"0.5", {1000, 3500, 3000, 4500}},
+        {kWide, {1000, 3900, 2000, 1000}, 0, IDC_BOTTOM, L"5", {1000, 3900, 3000, 4900}, 1},
+        {kShifted, {1000, 3000, 2000, 1000}, 0, IDC_LEFT, L"0.5", {500, 3000, 2500, 4000}},
+        {kShifted, {1000, 3000, 2000, 1000}, 0, IDC_HEIGHT, L"2", {1000, 2500, 3000, 4500}},
+        {kShifted, {1000, 3000, 2000, 1000}, 0, IDC_TOP, L"0.1", {1000, 100, 3000, 1100}},
+        {kUneven, {1000, 1000, 2000, 1000}, 1, IDC_WIDTH, L"8", {0, 2, 8000, 2998}},
+        {kUneven, {1000, 1000, 2000, 1000}, 1, IDC_HEIGHT, L"4", {0, 500, 5340, 2500}},
+        {k3By2, {0, 3500, 12000, 1000}, 1, IDC_LEFT, L"1", {1000, 0, 11680, 8000}},
     };
     for (const auto &c : cases) {
-        Open(Tablet10000(c.left, c.width), [&](HWND dlg) {
-            Enter(dlg, c.field, c.typed);
-            EXPECT_EQ(c.newLeft, g_working.left) << c.left << " " << c.typed;
-            EXPECT_EQ(c.newRight, g_working.right) << c.left << " " << c.typed;
-            EXPECT_EQ(FormatTabletValue(c.newLeft, UNITS_INCHES, 0), ItemText(dlg, IDC_LEFT));
-            EXPECT_EQ(FormatTabletValue(10000 - c.newRight, UNITS_INCHES, 0),
-                      ItemText(dlg, IDC_RIGHT));
+        SCOPED_TRACE(testing::Message() << c.axes.w << "x" << c.axes.h << " from " << c.area.left
+                                        << "," << c.area.top << " field " << c.field << " "
+                                        << std::string(c.typed, c.typed + wcslen(c.typed)));
+        const LONG tol = c.keep ? 3 : 0;
+        std::vector<LOGCONTEXTW> before;
+        std::string maps;
+        AreaRect taken = {0, 0, 0, 0};
+        int beeps = 0;
+        g_keepAspect = c.keep;
+        Open(Tablet(c.axes, c.area.left, c.area.right, c.area.top, c.area.bottom), [&](HWND dlg) {
+            before = Contexts();
+            maps = DriverState().substr(before.size() * sizeof(LOGCONTEXTW));
+            beeps = g_beeps;
+            Type(dlg, c.field, c.typed);
+            Focus(dlg, c.field == IDC_WIDTH ? IDC_LEFT : IDC_WIDTH); /* not into the picture */
+            beeps = g_beeps - beeps;
+            taken = {g_working.left, g_working.top, g_working.right, g_working.bottom};
+            const DWORD shown[] = {
+                taken.right - taken.left, taken.bottom - taken.top, taken.left, taken.top,
+                c.axes.w - taken.right,   c.axes.h - taken.bottom};
+            for (int i = 0; i < 6; i++)
+                EXPECT_EQ(FormatTabletValue(shown[i], UNITS_INCHES, i % 2),
+                          ItemText(dlg, IDC_WIDTH + 3 * i))
+                    << i;
             Click(dlg, IDOK);
         });
-        EXPECT_EQ((LONG)c.newLeft, Contexts()[0].lcInOrgX);
-        EXPECT_EQ((LONG)(c.newRight - c.newLeft), Contexts()[0].lcInExtX);
+        EXPECT_NEAR(c.expected.left, taken.left, tol);
+        EXPECT_NEAR(c.expected.top, taken.top, tol);
+        EXPECT_NEAR(c.expected.right, taken.right, tol);
+        EXPECT_NEAR(c.expected.bottom, taken.bottom, tol);
+        EXPECT_LE(taken.right, (DWORD)c.axes.w);
+        EXPECT_LE(taken.bottom, (DWORD)c.axes.h);
+        if (c.keep) { /* lines per inch, rx and ry, turn counts into lengths */
+            EXPECT_NEAR(screen,
+                        (double)(taken.bottom - taken.top) / c.axes.ry /
+                            ((double)(taken.right - taken.left) / c.axes.rx),
+                        0.002);
+        }
+        EXPECT_EQ(c.beeps, beeps);
+        ExpectDriver(before, maps, c.beeps ? Fields() : AreaFields(c.axes, taken));
     }
 }
 
@@ -492,7 +553,7 @@ TEST_F(Setup, StepsGoToTheNextHundredthOfAnInchAndStopAtTheEdges)
         {1000, 1234, IDC_WIDTH, VK_UP, 1240}, {1000, 1234, IDC_WIDTH, VK_DOWN, 1220},
         {0, 1234, IDC_LEFT, VK_DOWN, 0},      {8766, 1234, IDC_RIGHT, VK_DOWN, 0},
         {8770, 1230, IDC_RIGHT, VK_UP, 10},   {1000, 9000, IDC_LEFT, VK_UP, 1010},
-        {0, 5, IDC_RIGHT, VK_UP, 10000}, /* a margin never steps past the tablet */
+        {0, 5, IDC_RIGHT, VK_UP, 9995}, /* a margin never steps past the tablet, nor empties it */
     };
     for (const auto &c : cases) {
         Open(Tablet10000(c.left, c.width), [&](HWND dlg) {
