@@ -102,6 +102,14 @@ class SetArea : public ::testing::Test
         return at;
     }
 
+    /* Whether the pen goes to the context (when it is on top). */
+    static bool Enabled(HCTX context)
+    {
+        LOGCONTEXTW lc;
+        ZeroMemory(&lc, sizeof(lc));
+        return WTGetW(context, &lc) && !(lc.lcStatus & CXS_DISABLED);
+    }
+
     /* The crosshair's centre in the control's client area, or x -99. */
     static POINT CaretCentre(HWND area)
     {
@@ -268,6 +276,7 @@ TEST_F(SetArea, FocusOpensTheContextAndPenMovesHideThePointerUntilTheCaptureEnds
         GetCaretPos(&corner);
         ClientToScreen(area, &corner);
         Do(dlg, "key");
+        EXPECT_FALSE(Enabled(context)) << "the pen would still be the control's";
         EXPECT_TRUE(PointerShown());
         EXPECT_EQ(-99, CaretCentre(area).x) << "the crosshair stayed";
         EXPECT_EQ(blinkTime, GetCaretBlinkTime());
@@ -278,8 +287,10 @@ TEST_F(SetArea, FocusOpensTheContextAndPenMovesHideThePointerUntilTheCaptureEnds
         /* Resumed, a non-click button keeps the pointer hidden until it is up. */
         Do(dlg, "click 0@6000,6000 2@6000,6000");
         EXPECT_FALSE(PointerShown());
+        EXPECT_TRUE(Enabled(context));
         Do(dlg, "0@6000,6000");
         EXPECT_TRUE(PointerShown());
+        EXPECT_FALSE(Enabled(context));
         /* A burst handled at once ends at its newest packet: the crosshair, and
            the pointer after another button's release. */
         Do(dlg, "click ~0@6000,6000 ~2@3000,9000 0@3000,9000");
