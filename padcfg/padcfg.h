@@ -89,12 +89,21 @@ extern const int g_wintabEntryCount;
 
 void ResolveWintabEntry(WintabEntry *entry);
 void UnloadWintab(void);
+/* Whether a call into the driver has not returned yet (its own dialog may
+   be running the panel's messages meanwhile). */
+BOOL WintabCallInProgress(void);
 
-/* WTInfoW into a fixed buffer of size bytes, never writing past it. */
+/* The most bytes any answer of the driver may take; more is unreadable. */
+#define WINTAB_MAX_ANSWER 0x10000
+
+/* WTInfoW into a fixed buffer of size bytes, never writing past it. 0, and
+   the buffer as it was, when the driver gives no answer or a larger one
+   than WINTAB_MAX_ANSWER. */
 UINT WTInfoCopy(UINT category, UINT index, void *buffer, UINT size);
 /* A text item of the driver into chars wide characters: read whole, cut where
    the buffer ends, always terminated; a name list keeps its double terminator.
-   Returns the characters stored before the terminator, 0 when there is none. */
+   Returns the characters stored before the terminator, 0 when there is none;
+   without an answer the buffer stays as it was. */
 UINT WTInfoText(UINT category, UINT index, WCHAR *buffer, UINT chars);
 /* A driver's text made fit for one line of a control: line breaks, tabs and
    other control characters become blanks. */
@@ -109,13 +118,32 @@ WORD GetTabletDevice(void);
 
 /* ---- settings/settings.cpp --------------------------------------------- */
 
+#define MAX_SYSTEM_CONTEXTS 16 /* kept whole when read; more are written, not restored */
+
+/* What the driver held when a record was read: writing the record puts this
+   back exactly, but for the settings changed since. */
+struct TabletSource {
+    BOOL read;            /* FALSE: a record made up, every setting of it is written */
+    LOGCONTEXTW settings; /* the context the settings were read from */
+    UINT contexts;        /* the device's system contexts, whole */
+    HCTX handles[MAX_SYSTEM_CONTEXTS];
+    LOGCONTEXTW records[MAX_SYSTEM_CONTEXTS];
+    HCTX defaultHandle; /* the manager's default system context, or null */
+    LOGCONTEXTW defaultRecord;
+    UINT cursor;  /* the active cursor, whose map was read */
+    BOOL mapRead; /* FALSE: the map could not be read, and is never written */
+    BYTE map[32];
+    DWORD defaultButtons;
+};
+
 struct TabletSettings {
     LONG trackingMode; /* 0 relative, 1 absolute */
     FIX32 sensitivity;
     DWORD wholeTablet;
-    DWORD left, top, right, bottom; /* tablet counts, y downward from the top edge */
+    DWORD left, top, right, bottom; /* tablet counts from the tablet's top-left corner */
     DWORD defaultButtons;
     BYTE sysButtonMap[32];
+    TabletSource source;
 };
 
 DWORD GetTabletWidth(void);
@@ -123,6 +151,9 @@ DWORD GetTabletHeight(void);
 int GetTabletUnitIndex(void);
 FIX32 GetTabletResolution(void);
 DWORD GetRoundedResolution(void);
+/* The device's cursor types, absolute numbers first to first + count - 1,
+   kept to the cursors the driver has at all; returns the count. */
+UINT GetDeviceCursors(UINT *first);
 UINT GetActiveCursor(void); /* with none active, the device's first cursor */
 /* The first active cursor of the device; FALSE (and the first cursor) when none is. */
 BOOL FindActiveCursor(UINT *cursor);
@@ -131,7 +162,8 @@ BYTE GetCursorButtonCount(void);
 void ReadSettings(TabletSettings *r);
 void ApplySettings(TabletSettings *r);
 BOOL CommitSettings(HWND hwnd, TabletSettings *r);
-/* Lets a working record learn what the driver makes of it; the driver ends as it was. */
+/* Lets a working record learn the map the driver makes of its button part;
+   the driver ends as it was. */
 void ProbeSettings(TabletSettings *working);
 
 /* ---- settings/setup.cpp, buttons.cpp, area.cpp ------------------------- */
@@ -187,6 +219,7 @@ INT_PTR CALLBACK FeaturesDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
 #define PARSE_TEXT_LEN 40
 
 DWORD MulDivHalf(DWORD a, DWORD b, DWORD c);
+#define MULDIV_FAILED 0xFFFFFFFE /* MulDivHalf's answer to a divisor below 2 or an overflow */
 /* The axis of the kind (X, or Y with KIND_Y), zeroed when the driver cannot
    deliver it; FALSE when it cannot be shown or typed in (no extent, no
    resolution). */

@@ -14,6 +14,8 @@
 #define CM_PER_INCH 2600          /* 2.54 in 1/1024, truncated */
 #define INCH_PER_CM 403           /* 1 / 2.54 in 1/1024, truncated */
 #define MAX_INTEGER_PART 4194303u /* the largest integer part a display value holds */
+#define MAX_FRACTION_DIGITS 6     /* 999999 << 10 still fits 32 bits */
+#define STEPS_PER_UNIT 100        /* the fields show hundredths */
 #define FORMAT_LEN 22
 
 /* Every proportional step of the panel goes through here: halving each
@@ -166,8 +168,12 @@ DWORD TextToFixed(const WCHAR *text)
         const WCHAR *token = p;
         while (*p && !IsExponentMark(*p))
             p++;
-        fraction = ReadDecimal(token);
-        digits = (DWORD)(p - token);
+        /* The digits that fit; finer ones are below any count. */
+        WCHAR kept[MAX_FRACTION_DIGITS + 1];
+        lstrcpynW(kept, token,
+                  p - token < MAX_FRACTION_DIGITS ? (int)(p - token) + 1 : MAX_FRACTION_DIGITS + 1);
+        fraction = ReadDecimal(kept);
+        digits = (DWORD)lstrlenW(kept);
         /* An exponent is only seen behind a fraction. */
         while (IsExponentMark(*p) || *p == '.')
             p++;
@@ -184,13 +190,17 @@ DWORD TextToFixed(const WCHAR *text)
     return x;
 }
 
-/* Digits, one point, and 'e' only as the start of "e-". */
+/* At least one digit, one point, and 'e' only as the start of "e-". The
+   digits are the ASCII ones, the only ones the number is read with: others
+   that the system counts as digits would read as nothing. */
 static BOOL IsNumberText(const WCHAR *text)
 {
-    BOOL point = FALSE;
+    BOOL point = FALSE, digit = FALSE;
     for (const WCHAR *p = text; *p; p++) {
-        if (IsCharAlphaNumericW(*p) && !IsCharAlphaW(*p))
+        if (*p >= '0' && *p <= '9') {
+            digit = TRUE;
             continue;
+        }
         if (*p == '.' && !point) {
             point = TRUE;
             continue;
@@ -201,7 +211,21 @@ static BOOL IsNumberText(const WCHAR *text)
         }
         return FALSE;
     }
-    return TRUE;
+    return digit;
+}
+
+/* A display value (units) in counts of the axis, both with 10 fraction bits. */
+static DWORD CountsOf(DWORD x, const AXIS *axis, int units)
+{
+    if (units == UNITS_COUNTS)
+        return x;
+    if (axis->axUnits != (UINT)units + 1) {
+        if (units == UNITS_INCHES)
+            x = MulDivHalf(x, CM_PER_INCH, ONE);
+        else if (units == UNITS_CENTIMETERS)
+            x = MulDivHalf(x, INCH_PER_CM, ONE);
+    }
+    return MulDivHalf(x, Resolution10(axis), ONE);
 }
 
 static int Refuse(void)
@@ -238,18 +262,13 @@ int ParseTabletValue(WCHAR *text, DWORD *stored, int units, int kind)
     if (!usable)
         return Refuse();
 
-    DWORD x = TextToFixed(text);
-    if (units != UNITS_COUNTS) {
-        if (axis.axUnits != (UINT)units + 1) {
-            if (units == UNITS_INCHES)
-                x = MulDivHalf(x, CM_PER_INCH, ONE);
-            else if (units == UNITS_CENTIMETERS)
-                x = MulDivHalf(x, INCH_PER_CM, ONE);
-        }
-        x = MulDivHalf(x, Resolution10(&axis), ONE);
-    }
-
+    DWORD x = CountsOf(TextToFixed(text), &axis, units);
     DWORD counts = (x >> FRACTION_BITS) + ((x & (ONE - 1)) > ONE / 2 ? 1 : 0);
+    /* The extent shows rounded to the display's step, and typed back as
+       shown it is the extent. */
+    DWORD halfStep = CountsOf(ONE, &axis, units) / (2 * STEPS_PER_UNIT);
+    if (counts > extent && (ULONGLONG)x <= ((ULONGLONG)extent << FRACTION_BITS) + halfStep)
+        counts = extent;
     if (counts > extent)
         return Refuse();
     if (counts == *stored)

@@ -140,14 +140,15 @@ static void ReadAxes(AXIS *x, AXIS *y)
     ReadTabletAxis(KIND_Y, y);
 }
 
+/* Counted from the tablet's top-left corner, whatever the axes' origin. */
 static void WholeTablet(LONG r[4])
 {
     AXIS x, y;
     ReadAxes(&x, &y);
-    r[0] = x.axMin;
-    r[1] = y.axMin;
-    r[2] = x.axMax;
-    r[3] = y.axMax;
+    r[0] = 0;
+    r[1] = 0;
+    r[2] = x.axMax - x.axMin;
+    r[3] = y.axMax - y.axMin;
 }
 
 /* v counts of an axis with this extent on size pixels. MulDivHalf halves its
@@ -207,11 +208,7 @@ static void Paint(HWND hwnd)
 
 static void ComputeClickMasks(void)
 {
-    UINT device = WTI_DEVICES + GetTabletDevice();
-    s_firstCursor = 0;
-    s_cursorTypes = 0;
-    WTInfoCopy(device, DVC_FIRSTCSR, &s_firstCursor, sizeof(s_firstCursor));
-    WTInfoCopy(device, DVC_NCSRTYPES, &s_cursorTypes, sizeof(s_cursorTypes));
+    s_cursorTypes = GetDeviceCursors(&s_firstCursor);
     /* A device with more cursor types keeps masks for the first ones only. */
     for (UINT i = 0; i < MAX_CLICK_MASKS; i++) {
         s_clickMasks[i] = 1; /* a map that cannot be read: button 0 clicks */
@@ -260,11 +257,14 @@ static void OpenPointingContext(HWND hwnd, BOOL open)
     lc.lcLocks = 0xFFFFFFFF;
     lc.lcPktData = SA_PACKET_DATA;
     lc.lcPktMode = 0;
-    lc.lcInOrgX = lc.lcOutOrgX = x.axMin;
-    lc.lcInExtX = lc.lcOutExtX = x.axMax;
-    lc.lcInOrgY = lc.lcOutOrgY = y.axMin;
-    lc.lcInExtY = y.axMax;
-    lc.lcOutExtY = -y.axMax; /* y grows downward from the tablet's top edge */
+    /* Over the whole tablet, reported from its top-left corner at 0 with y
+       growing downward, as the panel counts. */
+    lc.lcInOrgX = x.axMin;
+    lc.lcInOrgY = y.axMin;
+    lc.lcInExtX = lc.lcOutExtX = x.axMax - x.axMin;
+    lc.lcInExtY = y.axMax - y.axMin;
+    lc.lcOutOrgX = lc.lcOutOrgY = 0;
+    lc.lcOutExtY = -(y.axMax - y.axMin);
     g_pointContext = WTOpenW(hwnd, &lc, TRUE);
     ComputeClickMasks();
 }

@@ -10,6 +10,8 @@
  */
 #include "padcfg.h"
 
+#include <string.h>
+
 #define FIELD_TEXT_LEN 40
 #define FIELD_LIMIT 7
 #define ONE 0x10000       /* 1.0 in 16.16 */
@@ -19,6 +21,10 @@ DWORD g_areaStep;
 DWORD g_screenAspect;
 DWORD g_maxAreaW, g_maxAreaH;
 AreaRect g_shownArea;
+/* The screen's proportions in counts: height counts per width count of an
+   area that is A times as high as wide in length, on axes whose resolutions
+   may differ. */
+static DWORD s_countAspect;
 
 /* The six fields in the order of their display bits. */
 static const struct {
@@ -138,12 +144,35 @@ DWORD Recentre(DWORD p, DWORD s0, DWORD s, DWORD extent)
 /* The other side of an area kept in the screen's proportions. */
 static DWORD HeightFor(DWORD w)
 {
-    return MulDivHalf(w, g_screenAspect, ONE);
+    return MulDivHalf(w, s_countAspect, ONE);
 }
 
 static DWORD WidthFor(DWORD h)
 {
-    return MulDivHalf(h, ONE, g_screenAspect);
+    return MulDivHalf(h, ONE, s_countAspect);
+}
+
+/* An area in the screen's proportions from one of its sides: the other one
+   follows, and both shrink together where that would leave the tablet, so
+   that the largest such area is never passed, not even by rounding. */
+static void KeepAspectFromWidth(DWORD *w, DWORD *h)
+{
+    if (*w >= g_maxAreaW) {
+        *w = g_maxAreaW;
+        *h = g_maxAreaH;
+    } else {
+        *h = Min(HeightFor(*w), g_maxAreaH);
+    }
+}
+
+static void KeepAspectFromHeight(DWORD *w, DWORD *h)
+{
+    if (*h >= g_maxAreaH) {
+        *w = g_maxAreaW;
+        *h = g_maxAreaH;
+    } else {
+        *w = Min(WidthFor(*h), g_maxAreaW);
+    }
 }
 
 void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
@@ -155,32 +184,18 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
 
     switch (id) {
     case IDC_WIDTH:
+        w = Min(v, W);
         if (keep) {
-            if (v > g_maxAreaW) {
-                w = g_maxAreaW;
-                h = g_maxAreaH;
-            } else {
-                w = v;
-                h = HeightFor(v);
-            }
+            KeepAspectFromWidth(&w, &h);
             T = Recentre(T, h0, h, H);
-        } else {
-            w = Min(v, W);
         }
         L = Recentre(L, w0, w, W);
         break;
     case IDC_HEIGHT:
+        h = Min(v, H);
         if (keep) {
-            if (v > g_maxAreaH) {
-                h = g_maxAreaH;
-                w = g_maxAreaW;
-            } else {
-                h = v;
-                w = WidthFor(v);
-            }
+            KeepAspectFromHeight(&w, &h);
             L = Recentre(L, w0, w, W);
-        } else {
-            h = Min(v, H);
         }
         T = Recentre(T, h0, h, H);
         break;
@@ -189,7 +204,7 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
         if (W - L < w) {
             w = W - L;
             if (keep) {
-                h = HeightFor(w);
+                KeepAspectFromWidth(&w, &h);
                 T = Recentre(T, h0, h, H);
             }
         }
@@ -199,7 +214,7 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
         if (H - T < h) {
             h = H - T;
             if (keep) {
-                w = WidthFor(h);
+                KeepAspectFromHeight(&w, &h);
                 L = Recentre(L, w0, w, W);
             }
         }
@@ -210,7 +225,7 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
         if (W - w < v) {
             w = W - v;
             if (keep) {
-                h = HeightFor(w);
+                KeepAspectFromWidth(&w, &h);
                 T = Recentre(T, h0, h, H);
             }
         }
@@ -221,7 +236,7 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
         if (H - h < v) {
             h = H - v;
             if (keep) {
-                w = WidthFor(h);
+                KeepAspectFromHeight(&w, &h);
                 L = Recentre(L, w0, w, W);
             }
         }
@@ -235,24 +250,14 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
 void FitAreaToAspect(TabletSettings *r)
 {
     const DWORD w0 = r->right - r->left, h0 = r->bottom - r->top;
-    DWORD w, h;
+    DWORD w = w0, h = h0;
 
-    if (g_screenAspect < MulDivHalf(h0, ONE, w0)) {
-        /* Taller than the screen: the width grows. */
-        w = WidthFor(h0);
-        h = h0;
-        if (w > g_maxAreaW) {
-            w = g_maxAreaW;
-            h = g_maxAreaH;
-        }
-    } else {
-        h = HeightFor(w0);
-        w = w0;
-        if (h > g_maxAreaH) {
-            h = g_maxAreaH;
-            w = g_maxAreaW;
-        }
-    }
+    /* The short side grows; the area shrinks only where the grown one would
+       not fit. */
+    if (s_countAspect < MulDivHalf(h0, ONE, w0))
+        KeepAspectFromHeight(&w, &h); /* taller than the screen: the width grows */
+    else
+        KeepAspectFromWidth(&w, &h);
     StoreArea(r, Recentre(r->left, w0, w, GetTabletWidth()),
               Recentre(r->top, h0, h, GetTabletHeight()), w, h);
 }
@@ -261,7 +266,7 @@ void FitAreaToAspect(TabletSettings *r)
    wrap the product round. */
 static DWORD RoundedHeightFor(DWORD w)
 {
-    ULONGLONG p = (ULONGLONG)w * g_screenAspect;
+    ULONGLONG p = (ULONGLONG)w * s_countAspect;
     return (DWORD)(p >> 16) + ((p & 0xFFFF) > 0x8000 ? 1 : 0);
 }
 
@@ -275,7 +280,7 @@ void TakeControlArea(DWORD keep, AreaRect *q, TabletSettings *r)
         const DWORD w = q->right - q->left, h = q->bottom - q->top;
         DWORD w1, h1;
 
-        if (g_screenAspect < MulDivHalf(h, ONE, w)) {
+        if (s_countAspect < MulDivHalf(h, ONE, w)) {
             h1 = Min(h, g_maxAreaH);
             w1 = WidthFor(h1);
             if (w1 > maxW) {
@@ -334,14 +339,15 @@ void PrepareAreaControl(HWND control)
     DWORD pixelAspect = ax > 0 && ay > 0 ? (DWORD)((ay * 65536) / ax) : ONE;
 
     DWORD controlAspect = MulDivHalf(tabletAspect, pixelAspect, ONE);
-    DWORD k = MulDivHalf(axisRatio, g_screenAspect, ONE);
+    /* A count of Y is axisRatio times as long as a count of X. */
+    s_countAspect = axisRatio > 1 ? MulDivHalf(g_screenAspect, ONE, axisRatio) : g_screenAspect;
 
     if (g_screenAspect < tabletAspect) {
         g_maxAreaW = W;
-        g_maxAreaH = Min(MulDivHalf(W, k, ONE), H);
+        g_maxAreaH = Min(MulDivHalf(W, s_countAspect, ONE), H);
     } else {
         g_maxAreaH = H;
-        g_maxAreaW = Min(MulDivHalf(H, ONE, k), W);
+        g_maxAreaW = Min(MulDivHalf(H, ONE, s_countAspect), W);
     }
 
     /* The picture takes the tablet's proportions inside its template
@@ -363,6 +369,22 @@ void PrepareAreaControl(HWND control)
     MoveWindow(control, rc.left, rc.top, width, height, TRUE);
 }
 
+/* A field's new value, unless it would empty the area, through which the
+   pointer could no longer reach the screen: that one beeps and the area
+   stays as it was. */
+static void TakeFieldValue(int bit, DWORD v)
+{
+    const AreaRect before = *AreaOf(&g_working);
+    SetAreaField(s_fields[bit].edit, v, g_keepAspect, &g_working);
+    const AreaRect *after = AreaOf(&g_working);
+    if ((after->right == after->left || after->bottom == after->top) &&
+        memcmp(after, &before, sizeof(before)) != 0) {
+        StoreArea(&g_working, before.left, before.top, before.right - before.left,
+                  before.bottom - before.top);
+        MessageBeep(0);
+    }
+}
+
 static void OnTypedValue(HWND hDlg, int bit)
 {
     WCHAR text[FIELD_TEXT_LEN];
@@ -378,7 +400,7 @@ static void OnTypedValue(HWND hDlg, int bit)
     DWORD v = FieldValue(AreaOf(&g_working), bit);
     ParseTabletValue(text, &v, g_setupUnits, s_fields[bit].vertical);
     ShowField(hDlg, bit, AreaOf(&g_working), g_setupUnits);
-    SetAreaField(s_fields[bit].edit, v, g_keepAspect, &g_working);
+    TakeFieldValue(bit, v);
     ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
     SendArea(hDlg, FALSE);
 }
@@ -395,7 +417,7 @@ static void OnStep(HWND hDlg, int bit, BOOL up)
             return;
         v -= step;
     }
-    SetAreaField(s_fields[bit].edit, v, g_keepAspect, &g_working);
+    TakeFieldValue(bit, v);
     ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
     /* Posted: the picture redraws once the step has been taken. */
     SendArea(hDlg, TRUE);
@@ -412,8 +434,7 @@ static void OnWholeTablet(HWND hDlg)
     g_working.wholeTablet = !IsDlgButtonChecked(hDlg, IDC_WHOLE_TABLET);
     CheckDlgButton(hDlg, IDC_WHOLE_TABLET, g_working.wholeTablet ? BST_CHECKED : BST_UNCHECKED);
     if (g_working.wholeTablet) {
-        /* The driver tells what the whole tablet is. */
-        ProbeSettings(&g_working);
+        StoreArea(&g_working, 0, 0, GetTabletWidth(), GetTabletHeight());
         ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
         SendArea(hDlg, FALSE);
     } else if (g_keepAspect) {

@@ -11,16 +11,19 @@
 
 DWORD g_selButton;
 
-/* The driver's list of button names, read whole however long it is. Names
-   beyond the 32 bytes of the map have no action to show and are left out. */
+/* The driver's list of button names, read whole however long it is, up to
+   what any answer may take. Names beyond the 32 bytes of the map have no
+   action to show and are left out. The block is zeroed and has room for
+   both terminators, so that a list the driver leaves unterminated still ends
+   inside it. */
 static void FillButtonNames(HWND list)
 {
     UINT c = WTI_CURSORS + GetActiveCursor();
     UINT bytes = WTInfoW(c, CSR_BTNNAMES, NULL);
-    if (bytes == 0)
+    if (bytes == 0 || bytes > WINTAB_MAX_ANSWER)
         return;
     UINT chars = bytes / sizeof(WCHAR) + 2;
-    WCHAR *names = (WCHAR *)HeapAlloc(GetProcessHeap(), 0, chars * sizeof(WCHAR));
+    WCHAR *names = (WCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, chars * sizeof(WCHAR));
     if (!names)
         return;
     WTInfoText(c, CSR_BTNNAMES, names, chars);

@@ -5,9 +5,6 @@
 #include "padcfg.h"
 
 #define CURSOR_NAME_LEN 80
-/* Cursor categories run from WTI_CURSORS up to WTI_EXTENSIONS: a higher
-   cursor number would ask the driver about something else entirely. */
-#define MAX_CURSORS (WTI_EXTENSIONS - WTI_CURSORS)
 #define NO_ACTIVE 0xFFFF
 
 static UINT s_firstCursor; /* absolute number of the device's first cursor type */
@@ -16,62 +13,39 @@ static UINT s_activeIndex; /* position of the type active at opening, or NO_ACTI
 static UINT s_selection;   /* position chosen in the list */
 static WCHAR s_cursorName[CURSOR_NAME_LEN];
 
-static UINT ReadUint(UINT category, UINT index)
-{
-    UINT value = 0;
-    WTInfoCopy(category, index, &value, sizeof(value));
-    return value;
-}
-
-/* The device's own count, kept to the cursors the driver has at all: a
-   device that claims more types than that would fill the list with
-   cursors that are not there. */
-static UINT CountCursorTypes(UINT device)
-{
-    s_firstCursor = ReadUint(WTI_DEVICES + device, DVC_FIRSTCSR);
-    UINT count = ReadUint(WTI_DEVICES + device, DVC_NCSRTYPES);
-
-    UINT limit = ReadUint(WTI_INTERFACE, IFC_NCURSORS);
-    if (limit == 0 || limit > MAX_CURSORS)
-        limit = MAX_CURSORS;
-    if (s_firstCursor >= limit)
-        return 0;
-    return count < limit - s_firstCursor ? count : limit - s_firstCursor;
-}
-
 static void ListCursorTypes(HWND hDlg)
 {
     HWND list = GetDlgItem(hDlg, IDC_FEAT_CURSORS);
 
-    s_activeIndex = NO_ACTIVE;
-    s_cursorCount = CountCursorTypes(GetTabletDevice());
+    s_cursorCount = GetDeviceCursors(&s_firstCursor);
     for (UINT i = 0; i < s_cursorCount; i++) {
-        UINT cursor = WTI_CURSORS + s_firstCursor + i;
-
         /* Every type keeps its place in the list, named or not. */
-        if (!WTInfoText(cursor, CSR_NAME, s_cursorName, CURSOR_NAME_LEN) &&
+        if (!WTInfoText(WTI_CURSORS + s_firstCursor + i, CSR_NAME, s_cursorName, CURSOR_NAME_LEN) &&
             LoadStringW(g_hInst, IDS_UNKNOWN, s_cursorName, CURSOR_NAME_LEN) <= 0)
             s_cursorName[0] = 0;
         BlankControlCharacters(s_cursorName);
         SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)s_cursorName);
-
-        /* With several active, the last one counts. */
-        if (ReadUint(cursor, CSR_ACTIVE))
-            s_activeIndex = i;
     }
 
+    /* The type in use is the first active one, as everywhere in the panel. */
+    UINT active;
+    s_activeIndex = FindActiveCursor(&active) ? active - s_firstCursor : NO_ACTIVE;
     s_selection = s_activeIndex == NO_ACTIVE ? 0 : s_activeIndex;
     SendMessageW(list, CB_SETCURSEL, s_selection, 0);
 }
 
-/* The type in use before is switched off, then the chosen one on (the
-   same one when the user kept it). */
+/* Every type in use is switched off, then the chosen one on (the same one
+   when the user kept it), so that exactly the chosen one is left in use. */
 static void UseChosenCursor(void)
 {
     if (s_selection >= s_cursorCount)
         return; /* nothing listed, nothing chosen */
-    if (s_activeIndex != NO_ACTIVE)
-        WTMgrCsrEnable(g_hMgr, s_firstCursor + s_activeIndex, FALSE);
+    for (UINT i = 0; i < s_cursorCount; i++) {
+        BOOL active = FALSE;
+        WTInfoCopy(WTI_CURSORS + s_firstCursor + i, CSR_ACTIVE, &active, sizeof(active));
+        if (active)
+            WTMgrCsrEnable(g_hMgr, s_firstCursor + i, FALSE);
+    }
     WTMgrCsrEnable(g_hMgr, s_firstCursor + s_selection, TRUE);
 }
 

@@ -4,17 +4,22 @@
  *
  * The panel keeps nothing of its own: every quantity is asked of the driver
  * afresh, and a record lives only while a dialog edits it. The area is kept
- * top-down in the record, while the driver counts y upward from the tablet's
- * lower-left corner.
+ * top-down in the record, counted from the tablet's top-left corner, while
+ * the driver counts y upward from the lower-left corner and its axes may
+ * start elsewhere than 0. A record remembers what the driver held when it
+ * was read, so that writing it back changes only what the person changed.
  */
 #include "padcfg.h"
 
+#include <string.h>
 #include <wchar.h>
 
 #define SYSTEM_NAME L"Default System"
 #define SYSTEM_NAME_LEN 14 /* any name that begins so is a system context */
 #define MAP_SIZE 32
 #define ACTION_MASK 0x0F /* the mouse action; the high nibble is carried along */
+/* Cursor categories run from WTI_CURSORS up to WTI_EXTENSIONS. */
+#define MAX_CURSORS (WTI_EXTENSIONS - WTI_CURSORS)
 
 /* Mouse buttons as the commit step's check counts them. */
 #define LEFT_MOUSE 2
@@ -58,21 +63,37 @@ DWORD GetRoundedResolution(void)
     return (resolution >> 16) + ((resolution & 0xFFFF) > 0x8000 ? 1 : 0);
 }
 
-static UINT DeviceValue(UINT index)
+static UINT ReadUint(UINT category, UINT index)
 {
     UINT value = 0;
-    WTInfoCopy(WTI_DEVICES + GetTabletDevice(), index, &value, sizeof(value));
+    WTInfoCopy(category, index, &value, sizeof(value));
     return value;
+}
+
+/* A device that claims more types than the driver has cursors, or types
+   past the cursor categories, would have the panel ask about cursors that
+   are not there, or about something else entirely. */
+UINT GetDeviceCursors(UINT *first)
+{
+    UINT device = WTI_DEVICES + GetTabletDevice();
+    *first = ReadUint(device, DVC_FIRSTCSR);
+    UINT count = ReadUint(device, DVC_NCSRTYPES);
+    UINT limit = ReadUint(WTI_INTERFACE, IFC_NCURSORS);
+    if (limit == 0 || limit > MAX_CURSORS)
+        limit = MAX_CURSORS;
+    if (*first >= limit) {
+        *first = 0; /* none of the device's is a cursor: the first one stands in */
+        return 0;
+    }
+    return count < limit - *first ? count : limit - *first;
 }
 
 BOOL FindActiveCursor(UINT *cursor)
 {
-    WORD first = (WORD)DeviceValue(DVC_FIRSTCSR);
-    WORD count = (WORD)DeviceValue(DVC_NCSRTYPES);
+    UINT first;
+    UINT count = GetDeviceCursors(&first);
     for (UINT i = 0; i < count; i++) {
-        BOOL active = FALSE;
-        WTInfoCopy(WTI_CURSORS + first + i, CSR_ACTIVE, &active, sizeof(active));
-        if (active) {
+        if (ReadUint(WTI_CURSORS + first + i, CSR_ACTIVE)) {
             *cursor = first + i;
             return TRUE;
         }
@@ -107,28 +128,24 @@ static BOOL IsDeviceSystemContext(const LOGCONTEXTW *ctx)
            ctx->lcDevice == GetTabletDevice();
 }
 
-static BOOL CALLBACK FindSystemContext(HCTX hctx, LPARAM lParam)
+/* A context as the driver holds it now; FALSE when it is not a system
+   context of the device. */
+static BOOL GetSystemContext(HCTX hctx, LOGCONTEXTW *ctx)
 {
-    LOGCONTEXTW ctx;
-    ZeroMemory(&ctx, sizeof(ctx));
-    WTGetW(hctx, &ctx);
-    if (!IsDeviceSystemContext(&ctx))
-        return TRUE;
-    *(HCTX *)lParam = hctx;
-    return FALSE;
+    ZeroMemory(ctx, sizeof(*ctx));
+    WTGetW(hctx, ctx);
+    return IsDeviceSystemContext(ctx);
 }
 
-/* The record both operations start from: the device's first system context,
-   else the driver's default system context. FALSE when the driver gives
-   neither, and then nothing is to be written from it. */
-static BOOL ReadSystemContext(LOGCONTEXTW *ctx)
+static BOOL CALLBACK KeepSystemContext(HCTX hctx, LPARAM lParam)
 {
-    HCTX found = NULL;
-    WTMgrContextEnum(g_hMgr, FindSystemContext, (LPARAM)&found);
-    ZeroMemory(ctx, sizeof(*ctx));
-    if (found)
-        return WTGetW(found, ctx);
-    return WTInfoCopy(WTI_DEFSYSCTX, 0, ctx, sizeof(*ctx)) != 0;
+    TabletSource *source = (TabletSource *)lParam;
+    LOGCONTEXTW ctx;
+    if (GetSystemContext(hctx, &ctx) && source->contexts < MAX_SYSTEM_CONTEXTS) {
+        source->handles[source->contexts] = hctx;
+        source->records[source->contexts++] = ctx;
+    }
+    return TRUE;
 }
 
 static BOOL SameActions(const BYTE *a, const BYTE *b)
@@ -139,65 +156,97 @@ static BOOL SameActions(const BYTE *a, const BYTE *b)
     return TRUE;
 }
 
-/* An edge of the driver's area, kept on the tablet: an area reported past
-   the tablet's edges would otherwise wrap round into huge counts. */
+/* An edge of the driver's area, kept on the tablet for the fields and the
+   picture: an area reported past the tablet's edges would otherwise wrap
+   round into huge counts. */
 static DWORD OnAxis(LONGLONG v, DWORD extent)
 {
     return v < 0 ? 0 : v > (LONGLONG)extent ? extent : (DWORD)v;
 }
 
-void ReadSettings(TabletSettings *r)
+/* The panel counts from the tablet's top-left corner, at 0; the driver's
+   axes may start elsewhere, and count y upward. */
+struct TabletFrame {
+    LONG x0, y0;
+    DWORD width, height;
+};
+
+static void ReadFrame(TabletFrame *f)
 {
-    LOGCONTEXTW ctx;
-    ReadSystemContext(&ctx);
-    ZeroMemory(r, sizeof(*r));
+    AXIS x, y;
+    ReadTabletAxis(0, &x);
+    ReadTabletAxis(KIND_Y, &y);
+    f->x0 = x.axMin;
+    f->y0 = y.axMin;
+    f->width = (DWORD)(x.axMax - x.axMin);
+    f->height = (DWORD)(y.axMax - y.axMin);
+}
 
-    UINT options = 0;
-    WTInfoCopy(WTI_INTERFACE, IFC_CTXOPTIONS, &options, sizeof(options));
-    BOOL pen = (options & CXO_PEN) && (ctx.lcOptions & CXO_PEN);
-    r->trackingMode = pen || ctx.lcSysMode == 0 ? 1 : 0;
-    r->sensitivity = ctx.lcSysSensX;
+/* Mode, sensitivity and area of a record from a system context. */
+static void SettingsFromContext(const LOGCONTEXTW *ctx, TabletSettings *r)
+{
+    UINT options = ReadUint(WTI_INTERFACE, IFC_CTXOPTIONS);
+    BOOL pen = (options & CXO_PEN) && (ctx->lcOptions & CXO_PEN);
+    r->trackingMode = pen || ctx->lcSysMode == 0 ? 1 : 0;
+    r->sensitivity = ctx->lcSysSensX;
 
-    DWORD width = GetTabletWidth(), height = GetTabletHeight();
-    r->left = OnAxis(ctx.lcInOrgX, width);
-    r->top = OnAxis((LONGLONG)height - ctx.lcInOrgY - ctx.lcInExtY, height);
-    r->right = OnAxis((LONGLONG)ctx.lcInOrgX + ctx.lcInExtX, width);
-    r->bottom = OnAxis((LONGLONG)height - ctx.lcInOrgY, height);
+    TabletFrame f;
+    ReadFrame(&f);
+    LONGLONG left = (LONGLONG)ctx->lcInOrgX - f.x0,
+             bottom = (LONGLONG)f.height - (ctx->lcInOrgY - f.y0);
+    r->left = OnAxis(left, f.width);
+    r->top = OnAxis(bottom - ctx->lcInExtY, f.height);
+    r->right = OnAxis(left + ctx->lcInExtX, f.width);
+    r->bottom = OnAxis(bottom, f.height);
     if (r->right < r->left)
         r->right = r->left;
     if (r->bottom < r->top)
         r->bottom = r->top;
-    r->wholeTablet = r->left == 0 && r->top == 0 && r->right == width && r->bottom == height;
+    r->wholeTablet = r->left == 0 && r->top == 0 && r->right == f.width && r->bottom == f.height;
+}
+
+void ReadSettings(TabletSettings *r)
+{
+    ZeroMemory(r, sizeof(*r));
+    TabletSource *source = &r->source;
+    source->read = TRUE;
+    WTMgrContextEnum(g_hMgr, KeepSystemContext, (LPARAM)source);
+    source->defaultHandle = WTMgrDefContext(g_hMgr, TRUE);
+    if (source->defaultHandle)
+        WTGetW(source->defaultHandle, &source->defaultRecord);
+
+    /* The device's first system context, else the driver's default one. */
+    if (source->contexts)
+        source->settings = source->records[0];
+    else
+        WTInfoCopy(WTI_DEFSYSCTX, 0, &source->settings, sizeof(source->settings));
+    SettingsFromContext(&source->settings, r);
 
     /* The default map is learnt by resetting to it and putting the current
        one back, which is only safe when the current one could be read. */
-    UINT cursor = GetActiveCursor();
+    source->cursor = GetActiveCursor();
     BYTE defaults[MAP_SIZE];
     ZeroMemory(defaults, sizeof(defaults));
-    if (ReadButtonMap(cursor, r->sysButtonMap)) {
-        WTMgrCsrButtonMap(g_hMgr, cursor, NULL, (LPBYTE)WTP_LPDEFAULT);
-        ReadButtonMap(cursor, defaults);
-        WTMgrCsrButtonMap(g_hMgr, cursor, NULL, r->sysButtonMap);
+    source->mapRead = ReadButtonMap(source->cursor, source->map);
+    if (source->mapRead) {
+        WTMgrCsrButtonMap(g_hMgr, source->cursor, NULL, (LPBYTE)WTP_LPDEFAULT);
+        ReadButtonMap(source->cursor, defaults);
+        WTMgrCsrButtonMap(g_hMgr, source->cursor, NULL, source->map);
     }
-    r->defaultButtons = SameActions(r->sysButtonMap, defaults);
+    CopyMemory(r->sysButtonMap, source->map, MAP_SIZE);
+    r->defaultButtons = source->defaultButtons = SameActions(r->sysButtonMap, defaults);
 }
 
 /* The cursor's default map keeps the record's pen actions (high nibbles)
    unless the default brings pen actions of its own. */
-static void ApplyButtonMap(TabletSettings *r)
+static void ApplyDefaultMap(UINT cursor, TabletSettings *r)
 {
-    UINT cursor = GetActiveCursor();
-    if (!r->defaultButtons) {
-        WTMgrCsrButtonMap(g_hMgr, cursor, NULL, r->sysButtonMap);
-        return;
-    }
-
     BYTE kept[MAP_SIZE];
     for (int i = 0; i < MAP_SIZE; i++)
         kept[i] = r->sysButtonMap[i] & ~ACTION_MASK;
     WTMgrCsrButtonMap(g_hMgr, cursor, NULL, (LPBYTE)WTP_LPDEFAULT);
     if (!ReadButtonMap(cursor, r->sysButtonMap))
-        return; /* a map that was never read is not written */
+        return;
     for (int i = 0; i < MAP_SIZE; i++)
         if (r->sysButtonMap[i] & ~ACTION_MASK)
             return;
@@ -207,54 +256,126 @@ static void ApplyButtonMap(TabletSettings *r)
     WTMgrCsrButtonMap(g_hMgr, cursor, NULL, r->sysButtonMap);
 }
 
-/* Every system context of the device takes the settings, and nothing else. */
-static BOOL CALLBACK PropagateSystemContext(HCTX hctx, LPARAM lParam)
+/* A map that could not be read is never written; one the person left as it
+   was goes back as it was read. */
+static void ApplyButtonMap(TabletSettings *r)
 {
-    const LOGCONTEXTW *from = (const LOGCONTEXTW *)lParam;
-    LOGCONTEXTW ctx;
-    ZeroMemory(&ctx, sizeof(ctx));
-    WTGetW(hctx, &ctx);
-    if (IsDeviceSystemContext(&ctx)) {
-        ctx.lcInOrgX = from->lcInOrgX;
-        ctx.lcInOrgY = from->lcInOrgY;
-        ctx.lcInExtX = from->lcInExtX;
-        ctx.lcInExtY = from->lcInExtY;
-        ctx.lcSysMode = from->lcSysMode;
-        ctx.lcSysSensX = from->lcSysSensX;
-        ctx.lcSysSensY = from->lcSysSensY;
-        WTSetW(hctx, &ctx);
+    const TabletSource *source = &r->source;
+    UINT cursor = source->read ? source->cursor : GetActiveCursor();
+    if (source->read && !source->mapRead)
+        return;
+    if (source->read && r->defaultButtons == source->defaultButtons &&
+        memcmp(r->sysButtonMap, source->map, MAP_SIZE) == 0)
+        WTMgrCsrButtonMap(g_hMgr, cursor, NULL, (LPBYTE)source->map);
+    else if (r->defaultButtons)
+        ApplyDefaultMap(cursor, r);
+    else
+        WTMgrCsrButtonMap(g_hMgr, cursor, NULL, r->sysButtonMap);
+}
+
+/* The settings of a record that differ from those it was read with, and the
+   context fields that carry them. */
+#define CHANGED_MODE 1
+#define CHANGED_SENSITIVITY 2
+#define CHANGED_AREA 4
+
+struct ContextWrite {
+    const TabletSource *source;
+    UINT changed;
+    LOGCONTEXTW values; /* the changed settings, in context fields */
+};
+
+static UINT ChangedSettings(const TabletSettings *r)
+{
+    if (!r->source.read)
+        return CHANGED_MODE | CHANGED_SENSITIVITY | CHANGED_AREA;
+    TabletSettings read;
+    SettingsFromContext(&r->source.settings, &read);
+    UINT changed = 0;
+    if (r->trackingMode != read.trackingMode)
+        changed |= CHANGED_MODE;
+    if (r->sensitivity != read.sensitivity)
+        changed |= CHANGED_SENSITIVITY;
+    if (r->wholeTablet != read.wholeTablet ||
+        (!r->wholeTablet && (r->left != read.left || r->top != read.top || r->right != read.right ||
+                             r->bottom != read.bottom)))
+        changed |= CHANGED_AREA;
+    return changed;
+}
+
+static void ChangeContext(const ContextWrite *w, LOGCONTEXTW *ctx)
+{
+    if (w->changed & CHANGED_MODE)
+        ctx->lcSysMode = w->values.lcSysMode;
+    if (w->changed & CHANGED_SENSITIVITY) {
+        ctx->lcSysSensX = w->values.lcSysSensX;
+        ctx->lcSysSensY = w->values.lcSysSensY;
     }
+    if (w->changed & CHANGED_AREA) {
+        ctx->lcInOrgX = w->values.lcInOrgX;
+        ctx->lcInOrgY = w->values.lcInOrgY;
+        ctx->lcInExtX = w->values.lcInExtX;
+        ctx->lcInExtY = w->values.lcInExtY;
+    }
+}
+
+/* A context takes the changed settings on top of what it held when the
+   record was read (what it holds now, when it was not among those read). */
+static void WriteContext(const ContextWrite *w, HCTX hctx, const LOGCONTEXTW *now,
+                         const HCTX *handles, const LOGCONTEXTW *records, UINT count)
+{
+    LOGCONTEXTW ctx = *now;
+    for (UINT i = 0; i < count; i++)
+        if (handles[i] == hctx)
+            ctx = records[i];
+    ChangeContext(w, &ctx);
+    WTSetW(hctx, &ctx);
+}
+
+static BOOL CALLBACK WriteSystemContext(HCTX hctx, LPARAM lParam)
+{
+    const ContextWrite *w = (const ContextWrite *)lParam;
+    LOGCONTEXTW now;
+    if (GetSystemContext(hctx, &now))
+        WriteContext(w, hctx, &now, w->source->handles, w->source->records, w->source->contexts);
     return TRUE;
 }
 
+/* Every system context of the device and the manager's default one get
+   the settings changed since the record was read, and nothing else. */
 void ApplySettings(TabletSettings *r)
 {
-    LOGCONTEXTW ctx;
-    BOOL haveContext = ReadSystemContext(&ctx);
-
-    ctx.lcSysMode = r->trackingMode == 0 ? 1 : 0;
-    ctx.lcSysSensX = ctx.lcSysSensY = r->sensitivity;
-    DWORD width = GetTabletWidth(), height = GetTabletHeight();
+    ContextWrite w;
+    ZeroMemory(&w, sizeof(w));
+    w.source = &r->source;
+    w.changed = ChangedSettings(r);
+    w.values.lcSysMode = r->trackingMode == 0 ? 1 : 0;
+    w.values.lcSysSensX = w.values.lcSysSensY = r->sensitivity;
+    TabletFrame f;
+    ReadFrame(&f);
     if (r->wholeTablet) {
-        ctx.lcInOrgX = 0;
-        ctx.lcInOrgY = 0;
-        ctx.lcInExtX = (LONG)width;
-        ctx.lcInExtY = (LONG)height;
+        w.values.lcInOrgX = f.x0;
+        w.values.lcInOrgY = f.y0;
+        w.values.lcInExtX = (LONG)f.width;
+        w.values.lcInExtY = (LONG)f.height;
     } else {
-        ctx.lcInOrgX = (LONG)r->left;
-        ctx.lcInOrgY = (LONG)(height - r->bottom);
-        ctx.lcInExtX = (LONG)(r->right - r->left);
-        ctx.lcInExtY = (LONG)(r->bottom - r->top);
+        w.values.lcInOrgX = (LONG)(f.x0 + r->left);
+        w.values.lcInOrgY = (LONG)(f.y0 + (f.height - r->bottom));
+        w.values.lcInExtX = (LONG)(r->right - r->left);
+        w.values.lcInExtY = (LONG)(r->bottom - r->top);
     }
 
     ApplyButtonMap(r);
 
-    if (!haveContext)
-        return;
-    WTMgrContextEnum(g_hMgr, PropagateSystemContext, (LPARAM)&ctx);
+    WTMgrContextEnum(g_hMgr, WriteSystemContext, (LPARAM)&w);
     HCTX defaultContext = WTMgrDefContext(g_hMgr, TRUE);
-    if (defaultContext)
-        WTSetW(defaultContext, &ctx);
+    if (defaultContext) {
+        LOGCONTEXTW now;
+        ZeroMemory(&now, sizeof(now));
+        WTGetW(defaultContext, &now);
+        WriteContext(&w, defaultContext, &now, &r->source.defaultHandle, &r->source.defaultRecord,
+                     r->source.defaultHandle ? 1 : 0);
+    }
 }
 
 /* The mouse buttons that some button of the cursor produces with a map. */
@@ -316,11 +437,15 @@ BOOL CommitSettings(HWND hwnd, TabletSettings *r)
     return TRUE;
 }
 
+/* Only the button part is learnt: the rest of the working record is the
+   person's, whatever the driver makes of it. */
 void ProbeSettings(TabletSettings *working)
 {
-    TabletSettings temporary;
-    ReadSettings(&temporary);
+    TabletSettings before, after;
+    ReadSettings(&before);
     ApplySettings(working);
-    ReadSettings(working);
-    ApplySettings(&temporary);
+    ReadSettings(&after);
+    working->defaultButtons = after.defaultButtons;
+    CopyMemory(working->sysButtonMap, after.sysButtonMap, MAP_SIZE);
+    ApplySettings(&before);
 }

@@ -20,6 +20,7 @@ DWORD g_refRes;
 
 static int s_unitsAtEntry;
 static DWORD s_aspectAtEntry;
+static DWORD s_percentAtEntry; /* what the driver's sensitivity showed as */
 static WCHAR s_sensText[SENS_TEXT_LEN];
 
 /* The percentage a driver sensitivity stands for: 100 % is g_refRes counts
@@ -36,14 +37,19 @@ static DWORD PercentOf(FIX32 sensitivity)
 
 const WCHAR *SensitivityText(TabletSettings *r, DWORD percent)
 {
-    FIX32 resolution = GetTabletResolution();
-    /* A tablet without a resolution gives the percentage no meaning; its
-       sensitivity stays what the driver holds. */
-    if (resolution) {
+    if (percent == s_percentAtEntry) {
+        /* The percentage shown at opening stands for the driver's own value,
+           which it only shows rounded, or capped at 100. */
+        r->sensitivity = g_original.sensitivity;
+    } else {
         DWORD s = percent * 65536 * g_refRes;
         if (GetTabletUnitIndex() == UNITS_CENTIMETERS)
             s = MulDivHalf(s, 0x10000, INCH_IN_CM);
-        r->sensitivity = MulDivHalf(s, 0x10000, resolution) / 100;
+        /* A resolution too small to divide by (MulDivHalf halves it; 0 among
+           them) gives the percentage no meaning: the sensitivity stays. */
+        DWORD v = MulDivHalf(s, 0x10000, GetTabletResolution());
+        if (v != MULDIV_FAILED)
+            r->sensitivity = v / 100;
     }
     wsprintfW(s_sensText, L"%d%%", (int)g_sensPercent);
     return s_sensText;
@@ -132,7 +138,7 @@ static void OnInitDialog(HWND hDlg)
         g_refRes = REF_RES_MAX;
     if (g_refRes == 0)
         g_refRes = 1;
-    g_sensPercent = PercentOf(g_working.sensitivity);
+    g_sensPercent = s_percentAtEntry = PercentOf(g_working.sensitivity);
     g_areaStep = RoundFix(GetTabletResolution() / 100);
     if (g_areaStep == 0)
         g_areaStep = 1;
@@ -170,7 +176,7 @@ static void OnRevert(HWND hDlg)
     ApplySettings(&g_working);
     /* The percentage too, as the opening computes it, so that the field
        shows what the driver now holds. */
-    g_sensPercent = PercentOf(g_original.sensitivity);
+    g_sensPercent = s_percentAtEntry;
     PressFeedback(hDlg, IDC_REVERT);
     FillSetupDialog(hDlg, &g_working, g_setupUnits, g_keepAspect, g_selButton);
 }
@@ -184,10 +190,12 @@ static BOOL OnCommand(HWND hDlg, int id, int code)
 {
     switch (id) {
     case IDOK:
-        g_units = g_setupUnits;
         PressFeedback(hDlg, IDOK);
-        if (CommitSettings(hDlg, &g_working))
+        /* The units are taken with the settings, not when they are refused. */
+        if (CommitSettings(hDlg, &g_working)) {
+            g_units = g_setupUnits;
             EndDialog(hDlg, 1);
+        }
         return TRUE;
     case IDCANCEL:
         PressFeedback(hDlg, IDCANCEL);

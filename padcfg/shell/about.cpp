@@ -37,7 +37,7 @@ static WCHAR *FindVersionToken(WCHAR *name)
 static void ShowDriverVersion(HWND hDlg)
 {
     WCHAR format[TEMPLATE_LEN];
-    WCHAR name[DEVICE_NAME_LEN];
+    WCHAR name[DEVICE_NAME_LEN] = L"";
     WCHAR line[DRIVER_LINE_LEN];
 
     if (!GetDlgItemTextW(hDlg, IDC_ABOUT_DRIVER, format, TEMPLATE_LEN))

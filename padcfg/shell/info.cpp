@@ -37,7 +37,7 @@ static void FillLine(HWND dlg, int id, const WCHAR *arg)
 
 static void ShowIdentification(HWND dlg)
 {
-    WCHAR name[NAME_LEN];
+    WCHAR name[NAME_LEN] = L"";
     WTInfoText(WTI_DEVICES + GetTabletDevice(), DVC_NAME, name, NAME_LEN);
 
     /* The first part, after any separators in front of it. */
@@ -127,8 +127,8 @@ INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
-/* The name stays from one call to the next: with no cursor active, the one
-   found last in this run is the answer. */
+/* The name stays from one call to the next: with no cursor active, or one
+   whose name cannot be read, the one found last in this run is the answer. */
 const WCHAR *GetActiveCursorName(void)
 {
     UINT cursor;

@@ -10,6 +10,11 @@ WCHAR g_szCaption[CAPTION_LEN];
 HMGR g_hMgr;
 HWND g_focusTile;
 
+/* A close that came while the driver's own dialog ran the panel's messages:
+   it waits until the call returns, since closing releases the library the
+   call is running in. */
+static BOOL s_closeDue;
+
 /* Dialogs join this table as they become part of the program. */
 static TileRecord s_tiles[] = {
     {IDT_INFORMATION, IDI_INFOTILE, IDS_INFORMATION, NULL, InfoDlgProc, IDD_INFORMATION, NULL},
@@ -201,8 +206,21 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         SetFocus(g_focusTile);
         return 0;
 
-    case WM_COMMAND:
-        return OnCommand(hwnd, wParam, lParam);
+    case WM_CLOSE:
+        if (WintabCallInProgress()) {
+            s_closeDue = TRUE;
+            return 0;
+        }
+        break;
+
+    case WM_COMMAND: {
+        LRESULT result = OnCommand(hwnd, wParam, lParam);
+        if (s_closeDue && !WintabCallInProgress()) {
+            s_closeDue = FALSE;
+            PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        }
+        return result;
+    }
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }

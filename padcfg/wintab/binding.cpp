@@ -44,13 +44,37 @@ WintabEntry g_wintabEntries[] = {
 };
 const int g_wintabEntryCount = ENTRY_COUNT;
 
+#define LIBRARY_NAME L"\\wintab32.dll"
+
 static HMODULE s_hWintab;       /* the loaded library, null while not loaded */
 static WintabEntry *s_resolved; /* resolved entries, most recent first */
+static UINT s_callsInProgress;  /* calls into the driver not yet returned */
+
+/* The driver is taken from the program's own folder, else from the system
+   folder, by full path: a search by name would also look in the current
+   folder, where a library beside a document would run inside the panel. */
+static HMODULE LoadFrom(UINT dirLength, WCHAR *path)
+{
+    if (dirLength == 0 || dirLength > MAX_PATH - ARRAYSIZE(LIBRARY_NAME))
+        return NULL;
+    lstrcpyW(path + dirLength, LIBRARY_NAME);
+    return LoadLibraryExW(path, NULL, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+static HMODULE LoadWintab(void)
+{
+    WCHAR path[MAX_PATH];
+    UINT length = GetModuleFileNameW(NULL, path, MAX_PATH);
+    while (length > 0 && path[length - 1] != '\\')
+        length--;
+    HMODULE module = LoadFrom(length > 0 ? length - 1 : 0, path);
+    return module ? module : LoadFrom(GetSystemDirectoryW(path, MAX_PATH), path);
+}
 
 void ResolveWintabEntry(WintabEntry *entry)
 {
     if (!s_hWintab)
-        s_hWintab = LoadLibraryW(L"Wintab32");
+        s_hWintab = LoadWintab();
     if (!s_hWintab)
         return;
 
@@ -77,23 +101,30 @@ void UnloadWintab(void)
     }
 }
 
-/* A driver may answer with more bytes than a caller's fixed buffer holds, so
-   the size is asked first and a longer answer is cut to the buffer. */
+BOOL WintabCallInProgress(void)
+{
+    return s_callsInProgress != 0;
+}
+
+/* The driver never writes into the caller's buffer: it writes into a block
+   of the size it asked for, with room to spare should its answer have grown
+   since, and what fits is copied. A size beyond any answer the panel reads
+   is a driver's fault, refused before any arithmetic can wrap round on it. */
 UINT WTInfoCopy(UINT category, UINT index, void *buffer, UINT size)
 {
     UINT need = WTInfoW(category, index, NULL);
-    if (need == 0)
+    if (need == 0 || need > WINTAB_MAX_ANSWER)
         return 0;
-    if (need <= size)
-        return WTInfoW(category, index, buffer);
-
-    void *whole = HeapAlloc(GetProcessHeap(), 0, need);
-    if (!whole)
+    UINT room = need + size;
+    BYTE *block = (BYTE *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, room);
+    if (!block)
         return 0;
-    UINT got = WTInfoW(category, index, whole);
+    UINT got = WTInfoW(category, index, block);
+    if (got > room)
+        got = 0; /* past the block: nothing of it is trusted */
     if (got)
-        CopyMemory(buffer, whole, size);
-    HeapFree(GetProcessHeap(), 0, whole);
+        CopyMemory(buffer, block, got < size ? got : size);
+    HeapFree(GetProcessHeap(), 0, block);
     return got;
 }
 
@@ -102,9 +133,14 @@ UINT WTInfoText(UINT category, UINT index, WCHAR *buffer, UINT chars)
     if (chars == 0)
         return 0;
     UINT n = WTInfoCopy(category, index, buffer, chars * sizeof(WCHAR)) / sizeof(WCHAR);
+    if (n == 0)
+        return 0; /* no answer: the buffer stays as it was */
     if (n < chars) {
-        /* Whatever the driver sent, the text ends where its answer ends. */
+        /* Whatever the driver sent, the text ends where its answer ends, and
+           a name list there too. */
         buffer[n] = 0;
+        if (n + 1 < chars)
+            buffer[n + 1] = 0;
     } else {
         /* Cut: a name list must still end with an empty name. */
         buffer[chars - 1] = 0;
@@ -134,7 +170,10 @@ typedef void (*AnyProc)(void);
             ResolveWintabEntry(entry);                                                             \
         if (!entry->address)                                                                       \
             return 0;                                                                              \
-        return ((ret(WINAPI *) params)(AnyProc)entry->address)args;                                \
+        s_callsInProgress++;                                                                       \
+        ret result = ((ret(WINAPI *) params)(AnyProc)entry->address)args;                          \
+        s_callsInProgress--;                                                                       \
+        return result;                                                                             \
     }
 WINTAB_ENTRIES(ENTRY_WRAPPER)
 #undef ENTRY_WRAPPER

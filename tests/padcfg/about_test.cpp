@@ -109,6 +109,7 @@ TEST(TransducerHook, ShowsTheDriversOwnConfigurationElseFeatures)
         int answer;           /* the button pressed there */
         const char *calls;
         size_t logOffs;
+        bool closed = false; /* the main window asked to close meanwhile */
     } cases[] = {
         {"ConfigDialog=0", 0, L"Features", IDCANCEL, "ask=0", 0},
         {"ConfigDialog=1\r\nConfigResult=0", 0, NULL, 0, "ask=1 show=0", 0},
@@ -116,6 +117,8 @@ TEST(TransducerHook, ShowsTheDriversOwnConfigurationElseFeatures)
         {"ConfigDialog=1\r\nConfigResult=2", IDOK, NULL, 0, "ask=1 show=2", 0},
         {"ConfigDialog=1\r\nConfigResult=2", kDriverRestart, kRestart, IDCANCEL, "ask=1 show=3", 0},
         {"ConfigDialog=1\r\nConfigResult=2", kDriverRestart, kRestart, IDOK, "ask=1 show=3", 1},
+        /* it closes once the driver's dialog has returned, never under it */
+        {"ConfigDialog=1\r\nConfigResult=2", IDOK, NULL, 0, "ask=1 show=2", 0, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.device);
@@ -146,6 +149,10 @@ TEST(TransducerHook, ShowsTheDriversOwnConfigurationElseFeatures)
             open = [&, open] {
                 EXPECT_TRUE(DriveDialog(kDriver, open, [&](HWND dlg) {
                     EXPECT_EQ(main, GetWindow(dlg, GW_OWNER));
+                    if (c.closed) {
+                        PostMessageW(main, WM_CLOSE, 0, 0);
+                        DialogPump(dlg, 50);
+                    }
                     Click(dlg, c.driverButton);
                 }));
             };
@@ -160,10 +167,15 @@ TEST(TransducerHook, ShowsTheDriversOwnConfigurationElseFeatures)
             EXPECT_TRUE(v.title.empty() || (c.shows && v.title == c.shows) ||
                         (c.driverButton && v.title == kDriver))
                 << "another dialog showed: " << std::string(v.title.begin(), v.title.end());
+        PumpMessages(50);
         EXPECT_EQ(c.calls, ConfigCalls());
         const decltype(g_logOffs) logOffs(c.logOffs, {EWX_LOGOFF, 0xFFFFFFFF});
         EXPECT_EQ(logOffs, g_logOffs);
-        EXPECT_TRUE(IsWindow(main)); /* a log-off that does not happen leaves the panel running */
+        /* A log-off that does not happen leaves the panel running. */
+        EXPECT_EQ(!c.closed, IsWindow(main) != 0);
+        if (c.closed) {
+            EXPECT_EQ("unload", CallLog().back());
+        }
         StopPanel();
     }
 }

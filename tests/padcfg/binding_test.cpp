@@ -44,7 +44,7 @@ TEST_F(Binding, WithoutALibraryEveryCallIsZeroAndTheNextCallTriesAgain)
     EXPECT_TRUE(CallLog().empty());
 
     /* The driver appears: the same call now loads it. */
-    SetDllDirectoryW(BinDir().c_str());
+    UseDriver(DRIVER_STANDIN);
     EXPECT_NE(0u, WTInfoW(0, 0, NULL));
     std::vector<std::string> log = CallLog();
     ASSERT_EQ(2u, log.size());
@@ -125,6 +125,15 @@ TEST_F(Binding, ALongAnswerIsCutToTheCallersBuffer)
     EXPECT_EQ(0, buffer.name[199]);
     for (BYTE b : buffer.guard)
         ASSERT_EQ(0xA5, b);
+    memset(&buffer, 0xA5, sizeof(buffer));
     EXPECT_EQ(0u, WTInfoText(WTI_DEVICES + 50, DVC_NAME, buffer.name, 200));
-    EXPECT_EQ(0, buffer.name[0]);
+    EXPECT_EQ(0xA5A5, buffer.name[0]) << "no answer: the buffer stays as it was";
+
+    /* An answer that grew after its size was asked never reaches past the
+       buffer either. */
+    InstallMisreports({{WTI_DEVICES, DVC_NAME, 0, std::wstring(205, L'G'), 20}});
+    memset(&buffer, 0xA5, sizeof(buffer));
+    EXPECT_EQ(198u, WTInfoText(WTI_DEVICES, DVC_NAME, buffer.name, 200));
+    for (BYTE b : buffer.guard)
+        ASSERT_EQ(0xA5, b);
 }

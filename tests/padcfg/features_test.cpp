@@ -19,43 +19,6 @@ static std::string Tablet(int stylus, int puck, const std::string &more = "")
            "\r\n[Cursor1]\r\nActive=" + std::to_string(puck) + "\r\n" + more;
 }
 
-/* An answer the stand-in, which keeps its description consistent, never
-   gives: a number, or a failure when value is -1. */
-struct Misreport {
-    UINT category, index;
-    long long value;
-};
-static std::vector<Misreport> s_misreports;
-static FARPROC s_standinInfo;
-
-static UINT WINAPI MisreportingInfo(UINT category, UINT index, LPVOID out)
-{
-    for (const Misreport &m : s_misreports) {
-        if (m.category != category || m.index != index)
-            continue;
-        if (m.value < 0)
-            return 0;
-        if (out)
-            *(UINT *)out = (UINT)m.value;
-        return sizeof(UINT);
-    }
-    return ((UINT(WINAPI *)(UINT, UINT, LPVOID))(void (*)(void))s_standinInfo)(category, index,
-                                                                               out);
-}
-
-/* Puts the misreports between the panel and the stand-in until it unloads. */
-static void InstallMisreports(const std::vector<Misreport> &misreports)
-{
-    s_misreports = misreports;
-    for (int i = 0; i < g_wintabEntryCount && !misreports.empty(); i++) {
-        WintabEntry &e = g_wintabEntries[i];
-        if (lstrcmpA(e.name, "WTInfoW") == 0 && e.address) {
-            s_standinInfo = e.address;
-            e.address = (FARPROC)(void (*)(void))MisreportingInfo;
-        }
-    }
-}
-
 struct FeaturesCase {
     std::string tablet;
     std::wstring list;   /* the entries as seen, "|" between them, the chosen one in [] */
@@ -119,8 +82,8 @@ TEST(Features, TheCursorTypeInUseIsChosenAmongThoseTheDriverHas)
     const FeaturesCase cases[] = {
         {Tablet(0, 1), L"Stylus|[Puck]", 0, IDOK, "1- 0+"},
         {Tablet(0, 0), L"[Stylus]|Puck", -1, IDOK, "0+"},
-        {Tablet(1, 1), L"Stylus|[Puck]", 0, IDOK, "1- 0+"},  /* the later one counts */
-        {Tablet(1, 0), L"[Stylus]|Puck", -1, IDOK, "0- 0+"}, /* kept: off and on again */
+        {Tablet(1, 1), L"[Stylus]|Puck", -1, IDOK, "0- 1- 0+"}, /* the first; then it alone */
+        {Tablet(1, 0), L"[Stylus]|Puck", -1, IDOK, "0- 0+"},    /* kept: off and on again */
         {Tablet(0, 1), L"Stylus|[Puck]", 0, IDCANCEL, ""},
         {Tablet(0, 0, "[Device0]\r\nFirstCursor=1\r\nCursorTypes=1"), L"[Puck]", -1, IDOK, "1+"},
         {Tablet(0, 1, "[Device0]\r\nCursorTypes=0"), L"", -1, IDOK, ""},
@@ -135,7 +98,7 @@ TEST(Features, TheCursorTypeInUseIsChosenAmongThoseTheDriverHas)
          "",
          {{WTI_DEVICES, DVC_FIRSTCSR, 150}, {WTI_INTERFACE, IFC_NCURSORS, -1}}},
         {Tablet(0, 1), L"Stylus|[unknown]", -1, IDOK, "1- 1+", {{WTI_CURSORS + 1, CSR_NAME, -1}}},
-        {"[Cursor0]\r\nName=\r\n[Cursor1]\r\nActive=1", L"unknown|[Puck]", 0, IDOK, "1- 0+"},
+        {"[Cursor0]\r\nName=\r\n[Cursor1]\r\nActive=1", L"[unknown]|Puck", 1, IDOK, "0- 1- 1+"},
         {Tablet(0, 1, "Name=Puck\\r\\nPro\\t4"), L"Stylus|[Puck  Pro 4]", -1, IDCANCEL, ""},
         {Tablet(0, 1, "[Interface]\r\nLongStrings=1"),
          L"Stylus" + tilde.substr(6) + L"|[Puck" + tilde.substr(4) + L"]", -1, IDCANCEL, ""},

@@ -38,6 +38,7 @@ TEST_F(Info, ShowsTheFirstPartOfTheNameTheFormatAndTheActiveCursor)
     const struct {
         std::string ini;
         std::wstring id, format, cursor;
+        std::vector<Misreport> misreports = {};
     } cases[] = {
         /* in order: the cursor name stays from one opening to the next */
         {"[Device0]\r\nName=X;Format: Y;Version 2\r\n[Cursor0]\r\nActive=0\r\n", L"X", L"Y format",
@@ -47,6 +48,20 @@ TEST_F(Info, ShowsTheFirstPartOfTheNameTheFormatAndTheActiveCursor)
          L"Y Z format", L"Stylus is installed."},
         {"[Device0]\r\nName=X\r\n[Cursor0]\r\nActive=0\r\n[Cursor1]\r\nActive=1\r\n", L"X",
          L"unknown format", L"Puck is installed."},
+        /* the active one's name cannot be read; one active past the driver's
+           cursors (an extension's category) is none of the device's */
+        {"",
+         L"QUORAX MM-Compatible Tablet",
+         L"MM Series format",
+         L"Puck is installed.",
+         {{WTI_CURSORS, CSR_NAME, -1}}},
+        {"[Cursor0]\r\nActive=0\r\n",
+         L"QUORAX MM-Compatible Tablet",
+         L"MM Series format",
+         L"Puck is installed.",
+         {{WTI_DEVICES, DVC_NCSRTYPES, 200},
+          {WTI_EXTENSIONS, CSR_ACTIVE, 1},
+          {WTI_EXTENSIONS, CSR_NAME, 0, std::wstring(L"Extension", 10)}}},
         {"[Device0]\r\nName=Format: Y\r\n", L"Format: Y", L"unknown format",
          L"Stylus is installed."},
         {"[Device0]\r\nName=\r\n", L"", L"unknown format", L"Stylus is installed."},
@@ -68,6 +83,7 @@ TEST_F(Info, ShowsTheFirstPartOfTheNameTheFormatAndTheActiveCursor)
     };
     for (const auto &t : cases) {
         ASSERT_NE((HWND)NULL, RestartPanel(t.ini));
+        InstallMisreports(t.misreports);
         Open([&](HWND dlg) {
             EXPECT_EQ(t.id, ItemText(dlg, IDC_INFO_ID)) << t.ini.substr(0, 80);
             EXPECT_EQ(t.format, ItemText(dlg, IDC_INFO_FORMAT)) << t.ini.substr(0, 80);

@@ -86,30 +86,39 @@ TEST_F(Numbers, TypedTextBecomesACountOrIsRefusedKeepingTheOldOne)
         int units;
         DWORD stored; /* kept: refused, empty, or the same count (result 0) */
     } cases[] = {
-        {kInch, L"0.125", 0, 125},    {kInch, L" 0.125 \" ", 0, 125},
-        {kInch, L"12.5 cm", 1, 4908}, {kInch, L"  12.5 \tcm  ", 1, 4908},
-        {kInch, L"12.5cm", 1, 4908},  {kInch, L"12.5 cm", 0, kept},
-        {kInch, L"5\"", 1, kept},     {kInch, L"1.2.3", 0, kept},
-        {kInch, L"-1", 0, kept},      {kInch, L"+1", 0, kept},
-        {kInch, L"1e5", 0, kept},     {kInch, L"1e", 0, kept},
-        {kInch, L"1e-", 0, 1000},     {kInch, L"2.5e-1", 0, 250},
-        {kInch, L".05", 0, 49},       {kInch, L"25e-1", 2, 25},
-        {kInch, L"11999", 2, 11999},  {kInch, L"12000", 2, kept},
-        {kInch, L"12", 0, kept},      {kInch, L"77", 2, kept},
-        {kInch, L"", 0, kept},        {kInch, L" \t ", 0, kept},
-        {kInch, L"4194305", 2, kept}, {kInch, L"4194305", 0, kept}, /* would wrap to 1 */
-        {kCm, L"30", 1, 12000},       {kCm, L"30.01", 1, kept},
-        {kCm, L"11.81\"", 0, 11993},  {kNoResolution, L"1", 0, kept},
+        {kInch, L"0.125", 0, 125},     {kInch, L" 0.125 \" ", 0, 125},
+        {kInch, L"12.5 cm", 1, 4908},  {kInch, L"  12.5 \tcm  ", 1, 4908},
+        {kInch, L"12.5cm", 1, 4908},   {kInch, L"12.5 cm", 0, kept},
+        {kInch, L"5\"", 1, kept},      {kInch, L"1.2.3", 0, kept},
+        {kInch, L"-1", 0, kept},       {kInch, L"+1", 0, kept},
+        {kInch, L"1e5", 0, kept},      {kInch, L"1e", 0, kept},
+        {kInch, L"1e-", 0, 1000},      {kInch, L"2.5e-1", 0, 250},
+        {kInch, L".05", 0, 49},        {kInch, L"25e-1", 2, 25},
+        {kInch, L"11999", 2, 11999},   {kInch, L"12000", 2, kept},
+        {kInch, L"12", 0, 11999},      {kInch, L"12.01", 0, kept}, /* the extent as shown */
+        {kInch, L"0.5000000", 0, 500}, {kInch, L"0.12345678", 0, 123},
+        {kInch, L"\xFF15", 0, kept},   {kInch, L"1\x0662", 0, kept}, /* other digits */
+        {kInch, L".", 0, kept},        {kInch, L"e-", 0, kept},
+        {kInch, L"\"", 0, kept},       {kInch, L"77", 2, kept},
+        {kInch, L"", 0, kept},         {kInch, L" \t ", 0, kept},
+        {kInch, L"4194305", 2, kept},  {kInch, L"4194305", 0, kept}, /* would wrap to 1 */
+        {kCm, L"30", 1, 12000},        {kCm, L"30.01", 1, kept},
+        {kCm, L"11.81\"", 0, 11993},   {kNoResolution, L"1", 0, kept},
     };
     for (const auto &t : cases) {
         Tablet(t.tablet);
         WCHAR text[PARSE_TEXT_LEN];
         lstrcpyW(text, t.text);
         DWORD stored = kept;
+        int beeps = g_beeps;
         int changed = ParseTabletValue(text, &stored, t.units, 0);
         EXPECT_EQ(t.stored, stored)
             << t.units << " " << std::string(t.text, t.text + wcslen(t.text));
         EXPECT_EQ(lstrcmpW(t.text, L"77") != 0, changed != 0);
+        /* A text refused beeps; one without anything in it does not. */
+        bool blank = wcsspn(t.text, L" \t") == wcslen(t.text);
+        EXPECT_EQ(t.stored == kept && !blank && lstrcmpW(t.text, L"77") != 0, g_beeps != beeps)
+            << t.units << " " << std::string(t.text, t.text + wcslen(t.text));
     }
 }
 

@@ -24,6 +24,26 @@ static void CountBeeps()
     RedirectImport(&imp_MessageBeep, (void *)CountBeep);
 }
 
+/* The panel loads wintab32.dll by full path from this program's folder or
+   the system folder, neither of which holds the stand-in: the chosen driver
+   is loaded in its place. */
+DECLARE_IMPORT_SLOT(LoadLibraryExW, 12);
+static HMODULE(WINAPI *s_realLoad)(LPCWSTR, HANDLE, DWORD);
+
+static HMODULE WINAPI LoadChosenDriver(LPCWSTR path, HANDLE file, DWORD flags)
+{
+    size_t n = wcslen(path);
+    if (n < 13 || lstrcmpiW(path + n - 13, L"\\wintab32.dll") != 0)
+        return s_realLoad(path, file, flags);
+    if (s_driver == DRIVER_NONE) {
+        SetLastError(ERROR_MOD_NOT_FOUND);
+        return NULL;
+    }
+    std::wstring chosen =
+        JoinPath(BinDir(), s_driver == DRIVER_PARTIAL ? L"partial\\wintab32.dll" : L"wintab32.dll");
+    return s_realLoad(chosen.c_str(), file, flags);
+}
+
 static BOOL WINAPI RecordLogOff(UINT flags, DWORD reserved)
 {
     g_logOffs.push_back({flags, reserved});
@@ -57,6 +77,8 @@ static struct InstallReset {
         ::testing::UnitTest::GetInstance()->listeners().Append(new PanelStateReset);
         g_exitWindowsEx = RecordLogOff;
         CountBeeps();
+        s_realLoad = (HMODULE(WINAPI *)(LPCWSTR, HANDLE, DWORD))RedirectImport(
+            &imp_LoadLibraryExW, (void *)LoadChosenDriver);
         UseWow64Workarounds();
     }
 } s_installReset;
@@ -82,19 +104,47 @@ bool PointerShown()
 
 void UseDriver(Driver driver)
 {
-    /* The panel loads by name only; a library already loaded would answer. */
+    /* A library already loaded would answer. */
     UnloadWintab();
     s_driver = driver;
-    switch (driver) {
-    case DRIVER_NONE:
-        SetDllDirectoryW(MakeScratchDir(L"no-driver").c_str());
-        break;
-    case DRIVER_STANDIN:
-        SetDllDirectoryW(BinDir().c_str());
-        break;
-    case DRIVER_PARTIAL:
-        SetDllDirectoryW(JoinPath(BinDir(), L"partial").c_str());
-        break;
+}
+
+static std::vector<Misreport> s_misreports;
+static FARPROC s_standinInfo;
+
+static UINT WINAPI MisreportingInfo(UINT category, UINT index, LPVOID out)
+{
+    for (const Misreport &m : s_misreports) {
+        if (m.category != category || m.index != index)
+            continue;
+        if (m.value < 0)
+            return 0;
+        if (m.text.empty()) {
+            if (out)
+                *(UINT *)out = (UINT)m.value;
+            return sizeof(UINT);
+        }
+        UINT bytes = (UINT)(m.text.size() * sizeof(WCHAR));
+        if (!out)
+            return m.asked ? m.asked : bytes;
+        memcpy(out, m.text.data(), bytes);
+        return bytes;
+    }
+    return ((UINT(WINAPI *)(UINT, UINT, LPVOID))(void (*)(void))s_standinInfo)(category, index,
+                                                                               out);
+}
+
+void InstallMisreports(const std::vector<Misreport> &misreports)
+{
+    s_misreports = misreports;
+    for (int i = 0; i < g_wintabEntryCount && !misreports.empty(); i++) {
+        WintabEntry &e = g_wintabEntries[i];
+        if (lstrcmpA(e.name, "WTInfoW") == 0) {
+            if (!e.address)
+                ResolveWintabEntry(&e);
+            s_standinInfo = e.address;
+            e.address = (FARPROC)(void (*)(void))MisreportingInfo;
+        }
     }
 }
 

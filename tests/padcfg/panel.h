@@ -16,9 +16,23 @@
 
 enum Driver { DRIVER_NONE, DRIVER_STANDIN, DRIVER_PARTIAL };
 
-/* Makes LoadLibraryW("Wintab32") find the chosen library (this test program
-   runs with native-only loading of wintab32, see tests/harness/prefix.reg). */
+/* Makes the panel's load of wintab32.dll (from the program's folder, else
+   the system folder) take the chosen library, or find none: the test
+   program's import slot of the loading call is pointed at a chooser. */
 void UseDriver(Driver driver);
+
+/* An answer the stand-in, which keeps its description consistent, never
+   gives, put between the panel and the driver until the library unloads:
+   a number (value), a failure (value -1), or text written as it stands,
+   terminators only where the text has them (its size, or asked when that
+   is not 0, is what a size query is told). */
+struct Misreport {
+    UINT category, index;
+    long long value;
+    std::wstring text = L"";
+    UINT asked = 0;
+};
+void InstallMisreports(const std::vector<Misreport> &misreports);
 
 /* The stand-in's tablet: an INI description written to a scratch file, or
    its built-in default when text is empty. */

@@ -32,10 +32,11 @@ static bool MainWindowShown(DWORD pid)
     return false;
 }
 
-/* Starts the panel from a folder and expects exactly the driver-missing box. */
-static void ExpectDriverNotFound(const std::wstring &dir)
+/* Starts the panel from a folder (in another one, when cwd says so) and
+   expects exactly the driver-missing box. */
+static void ExpectDriverNotFound(const std::wstring &dir, const std::wstring &cwd = L"")
 {
-    Process p = StartProcess(JoinPath(dir, L"padcfg.exe"), L"", dir);
+    Process p = StartProcess(JoinPath(dir, L"padcfg.exe"), L"", cwd.empty() ? dir : cwd);
     ASSERT_NE(0u, p.pid);
 
     std::vector<MessageBoxView> boxes;
@@ -56,7 +57,10 @@ static void ExpectDriverNotFound(const std::wstring &dir)
         },
         10000);
 
-    EXPECT_EQ(0u, WaitForExit(p, 10000));
+    DWORD code = WaitForExit(p, 10000);
+    EXPECT_EQ(0u, code);
+    if (code == STILL_ACTIVE)
+        KillProcess(p);
     EXPECT_FALSE(mainShown);
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ(kTitle, boxes[0].title);
@@ -77,6 +81,23 @@ TEST(Process, WithoutAnyWintabLibraryTheUserIsToldTheDriverIsMissing)
 TEST(Process, WineBuiltinWintabHasNoTabletHere)
 {
     ExpectDriverNotFound(PanelFolder(L"builtin", false));
+}
+
+/* A wintab32.dll beside a document, in the folder the panel is started in,
+   is never loaded: only the program's own folder and the system's count.
+   The search that Windows NT 4.0 makes by name, the current folder before
+   the system's, is set up for the run. */
+TEST(Process, ALibraryInTheCurrentFolderIsNotTheDriver)
+{
+    static const wchar_t key[] = L"System\\CurrentControlSet\\Control\\Session Manager";
+    HKEY h;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &h, NULL));
+    DWORD unsafe = 0;
+    RegSetValueExW(h, L"SafeDllSearchMode", 0, REG_DWORD, (const BYTE *)&unsafe, sizeof(unsafe));
+    ExpectDriverNotFound(PanelFolder(L"planted-panel", false), PanelFolder(L"planted-here", true));
+    RegDeleteValueW(h, L"SafeDllSearchMode");
+    RegCloseKey(h);
 }
 
 TEST(Process, ADriverReportingNoTabletIsNotADriver)

@@ -102,6 +102,14 @@ class SetArea : public ::testing::Test
         return at;
     }
 
+    /* Whether the pen goes to the context (when it is on top). */
+    static bool Enabled(HCTX context)
+    {
+        LOGCONTEXTW lc;
+        ZeroMemory(&lc, sizeof(lc));
+        return WTGetW(context, &lc) && !(lc.lcStatus & CXS_DISABLED);
+    }
+
     /* The crosshair's centre in the control's client area, or x -99. */
     static POINT CaretCentre(HWND area)
     {
@@ -268,6 +276,7 @@ TEST_F(SetArea, FocusOpensTheContextAndPenMovesHideThePointerUntilTheCaptureEnds
         GetCaretPos(&corner);
         ClientToScreen(area, &corner);
         Do(dlg, "key");
+        EXPECT_FALSE(Enabled(context)) << "the pen would still be the control's";
         EXPECT_TRUE(PointerShown());
         EXPECT_EQ(-99, CaretCentre(area).x) << "the crosshair stayed";
         EXPECT_EQ(blinkTime, GetCaretBlinkTime());
@@ -278,8 +287,10 @@ TEST_F(SetArea, FocusOpensTheContextAndPenMovesHideThePointerUntilTheCaptureEnds
         /* Resumed, a non-click button keeps the pointer hidden until it is up. */
         Do(dlg, "click 0@6000,6000 2@6000,6000");
         EXPECT_FALSE(PointerShown());
+        EXPECT_TRUE(Enabled(context));
         Do(dlg, "0@6000,6000");
         EXPECT_TRUE(PointerShown());
+        EXPECT_FALSE(Enabled(context));
         /* A burst handled at once ends at its newest packet: the crosshair, and
            the pointer after another button's release. */
         Do(dlg, "click ~0@6000,6000 ~2@3000,9000 0@3000,9000");
@@ -429,9 +440,9 @@ TEST_F(SetArea, AnAxisWithoutExtentMapsOntoTheBorder)
         bool xOnEdge; /* which coordinate of the crosshair sits on the border */
     } cases[] = {
         {"X=0, 0, 0, 0", {0, 0, 0, W}, true}, /* not reported */
-        {"X=5000, 5000, 1, 1000", {5000, 0, 5000, W}, true},
+        {"X=5000, 5000, 1, 1000", {0, 0, 0, W}, true},
         {"Y=0, 1, 1, 1000", {0, 0, W, 1}, false},
-        {"X=1000, -1000, 1, 1000", {1000, 0, -1000, W}, true},
+        {"X=1000, -1000, 1, 1000", {0, 0, -2000, W}, true},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.axis);
@@ -460,7 +471,15 @@ TEST_F(SetArea, TabletsFromTheField)
     const struct {
         const char *name, *ini, *steps;
         std::vector<int> codes;
+        std::vector<Area> taken = {}; /* when given */
     } cases[] = {
+        /* The pen at 2100, 3099 from the lower-left corner is at 2000, 9000
+           of the panel's frame. */
+        {"axes from 100: the whole tablet and the corners counted from 0",
+         "[Device0]\r\nX=100, 12099, 1, 1000\r\nY=100, 12099, 1, 1000\r\n",
+         "in 0@2100,8900 1@2100,8900",
+         {0x20, 0x22, 0x23, 0x21},
+         {{2000, 0, W, 9000}}},
         {"a cursor whose map cannot be read clicks with button 0",
          "[Cursor0]\r\nSysButtonMap=0x04,0x01\r\nNoSysButtonMap=1\r\n",
          "in 0@2000,9000 1@2000,9000",
@@ -485,6 +504,9 @@ TEST_F(SetArea, TabletsFromTheField)
         Run([&](HWND dlg, HWND) {
             Do(dlg, c.steps);
             EXPECT_EQ(c.codes, g_codes);
+            if (!c.taken.empty()) {
+                EXPECT_EQ(c.taken, g_taken);
+            }
         });
     }
 }

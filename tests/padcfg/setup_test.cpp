@@ -9,22 +9,72 @@
 
 #include <gtest/gtest.h>
 
-/* A 500 lines-per-inch tablet in relative mode at sensitivity 0.75, its
-   area 10 inches wide. */
-static const char kRelative500[] =
-    "[Device0]\r\nX=0, 5999, 1, 500\r\nY=0, 5999, 1, 500\r\n"
-    "[Context0]\r\nInExtX=5000\r\nInExtY=5999\r\nOutExtX=5999\r\n"
-    "OutExtY=5999\r\nSysMode=1\r\nSysSensX=0.75\r\nSysSensY=0.75\r\n";
+#include <cstddef>
+#include <sstream>
 
-/* A 10 x 10 inch tablet (10,000 counts a side) with the area's left edge and
-   width, and its top and height from the top edge, in counts. */
+/* A 500 lines-per-inch tablet in relative mode at sensitivity 0.75 (0.5
+   upward, which the panel does not show), its area 10 inches wide. */
+static const char kRelative500[] = "[Device0]\r\nX=0, 5999, 1, 500\r\nY=0, 5999, 1, 500\r\n"
+                                   "[Context0]\r\nInExtX=5000\r\nInExtY=5999\r\nOutExtX=5999\r\n"
+                                   "OutExtY=5999\r\nSysMode=1\r\nSysSensX=0.75\r\nSysSensY=0.5\r\n";
+
+/* A tablet's axes: origin, extent in counts and lines per inch of each. */
+struct Axes {
+    LONG x0, y0, w, h, rx, ry;
+};
+static const Axes k10000 = {0, 0, 10000, 10000, 1000, 1000};
+static const Axes kWide = {0, 0, 10000, 5000, 1000, 1000};         /* 10 x 5 inches */
+static const Axes kShifted = {100, 100, 11999, 11999, 1000, 1000}; /* from 100 to 12099 */
+static const Axes kUneven = {0, 0, 10000, 4000, 1000, 500};        /* 10 x 8 inches */
+static const Axes k3By2 = {0, 0, 12000, 8000, 1000, 1000};
+
+/* The tablet with an area: its left edge and width, and its top and height
+   from the top edge, in counts from the top-left corner. */
+static std::string Tablet(const Axes &a, LONG left, LONG width, LONG top, LONG height)
+{
+    auto axis = [](LONG o, LONG e, LONG r) {
+        return std::to_string(o) + ", " + std::to_string(o + e) + ", 1, " + std::to_string(r);
+    };
+    return "[Device0]\r\nX=" + axis(a.x0, a.w, a.rx) + "\r\nY=" + axis(a.y0, a.h, a.ry) +
+           "\r\n[Context0]\r\nInOrgX=" + std::to_string(a.x0 + left) +
+           "\r\nInExtX=" + std::to_string(width) +
+           "\r\nInOrgY=" + std::to_string(a.y0 + a.h - top - height) +
+           "\r\nInExtY=" + std::to_string(height) + "\r\n";
+}
+
+/* A 10 x 10 inch tablet (10,000 counts a side). */
 static std::string Tablet10000(int left, int width, int top = 0, int height = 10000)
 {
-    return "[Device0]\r\nX=0, 10000, 1, 1000\r\nY=0, 10000, 1, 1000\r\n"
-           "[Context0]\r\nOutExtX=10000\r\nOutExtY=10000\r\nInOrgX=" +
-           std::to_string(left) + "\r\nInExtX=" + std::to_string(width) +
-           "\r\nInOrgY=" + std::to_string(10000 - top - height) +
-           "\r\nInExtY=" + std::to_string(height) + "\r\n";
+    return Tablet(k10000, left, width, top, height);
+}
+
+/* Fields of a context, by their place in the record, and their values. */
+typedef std::vector<std::pair<size_t, LONG>> Fields;
+#define FIELD(name, value) std::make_pair(offsetof(LOGCONTEXTW, name), (LONG)(value))
+
+static Fields AreaFields(const Axes &a, const AreaRect &r)
+{
+    return {FIELD(lcInOrgX, a.x0 + r.left), FIELD(lcInOrgY, a.y0 + a.h - r.bottom),
+            FIELD(lcInExtX, r.right - r.left), FIELD(lcInExtY, r.bottom - r.top)};
+}
+
+/* The driver as before but for these fields of every system context of the
+   device and of the manager's default one (the last); the maps unchanged. */
+static void ExpectDriver(const std::vector<LOGCONTEXTW> &before, const std::string &maps,
+                         const Fields &changes)
+{
+    std::vector<LOGCONTEXTW> after = Contexts();
+    ASSERT_EQ(before.size(), after.size());
+    for (size_t i = 0; i < before.size(); i++) {
+        LOGCONTEXTW lc = before[i];
+        if (i + 1 == before.size() ||
+            (_wcsnicmp(lc.lcName, L"Default System", 14) == 0 && lc.lcDevice == 0))
+            for (const auto &f : changes)
+                memcpy((BYTE *)&lc + f.first, &f.second, sizeof(LONG));
+        lc.lcStatus = after[i].lcStatus;
+        EXPECT_EQ(0, memcmp(&lc, &after[i], sizeof(lc))) << "context " << i;
+    }
+    EXPECT_EQ(maps, DriverState().substr(before.size() * sizeof(LOGCONTEXTW)));
 }
 
 class Setup : public ::testing::Test
@@ -53,6 +103,43 @@ static void Enter(HWND dlg, int id, const wchar_t *text)
 {
     Type(dlg, id, text);
     PressKey(dlg, VK_TAB);
+}
+
+/* What a person does, word by word: a button or box clicked ("ok",
+   "default", "whole", ...) or a text typed into a field ("width=2",
+   "sens=50"), taken as the focus moves to another field. */
+static void Act(HWND dlg, const std::string &steps)
+{
+    static const char *const words[] = {"ok",    "cancel", "test",  "revert", "default",
+                                        "whole", "sens",   "width", "height", "left",
+                                        "top",   "right",  "bottom"};
+    static const int ids[] = {IDOK,
+                              IDCANCEL,
+                              IDC_TEST,
+                              IDC_REVERT,
+                              IDC_DEFAULT_BUTTONS,
+                              IDC_WHOLE_TABLET,
+                              IDC_SENS_EDIT,
+                              IDC_WIDTH,
+                              IDC_HEIGHT,
+                              IDC_LEFT,
+                              IDC_TOP,
+                              IDC_RIGHT,
+                              IDC_BOTTOM};
+    std::istringstream in(steps);
+    for (std::string w; in >> w;) {
+        size_t eq = w.find('=');
+        int id = 0;
+        for (int i = 0; i < (int)ARRAYSIZE(ids); i++)
+            id = w.compare(0, eq, words[i]) == 0 ? ids[i] : id;
+        ASSERT_NE(0, id) << w;
+        if (eq == std::string::npos) {
+            Click(dlg, id);
+        } else {
+            Type(dlg, id, std::wstring(w.begin() + eq + 1, w.end()).c_str());
+            Focus(dlg, id == IDC_WIDTH ? IDC_LEFT : IDC_WIDTH); /* not into the picture */
+        }
+    }
 }
 
 TEST_F(Setup, SensitivityIsTypedInPerCentAndSteppedBetweenOneAndAHundred)
@@ -93,21 +180,64 @@ TEST_F(Setup, SensitivityIsTypedInPerCentAndSteppedBetweenOneAndAHundred)
     });
 }
 
-TEST_F(Setup, AHundredPerCentIsFiveHundredLinesSoOkHalvesAThousandLineTabletsSensitivity)
+/* What Setup writes is what it read, but for what the person changed: a
+   value only shown rounded, capped or kept on the tablet goes back as read. */
+TEST_F(Setup, WritesBackWhatItReadButForWhatThePersonChanged)
 {
-    const char ini[] = "[Context0]\r\nSysMode=1\r\nSysSensX=1\r\nSysSensY=1\r\n";
-    Open(ini, [](HWND dlg) {
-        EXPECT_EQ(L"100%", ItemText(dlg, IDC_SENS_EDIT));
-        Click(dlg, IDC_TEST);
-        EXPECT_EQ(0x8000u, Contexts()[0].lcSysSensX);
-        Click(dlg, IDCANCEL);
-    });
-    EXPECT_EQ(0x10000u, Contexts()[0].lcSysSensX) << "Cancel puts back what was read";
-    EXPECT_EQ(0x10000u, Contexts()[0].lcSysSensY);
-
-    OpenAgain([](HWND dlg) { Click(dlg, IDOK); });
-    EXPECT_EQ(0x8000u, Contexts()[0].lcSysSensX);
-    EXPECT_EQ(0x8000u, Contexts()[0].lcSysSensY);
+    const std::string capped = "[Context0]\r\nSysMode=1\r\nSysSensX=1\r\nSysSensY=1\r\n";
+    const std::string offTablet = "[Device0]\r\nX=0, 10000, 1, 1000\r\nY=0, 10000, 1, 1000\r\n"
+                                  "[Context0]\r\nInOrgX=-500\r\nInExtX=20000\r\nInOrgY=2000\r\n"
+                                  "InExtY=-1000\r\n";
+    const std::string two = "[Interface]\r\nSystemContexts=2\r\n[Context0]\r\nInOrgX=1000\r\n"
+                            "InExtX=2000\r\nSysSensX=0.5\r\n[Context1]\r\nName=Default System 2\r\n"
+                            "InOrgX=3000\r\nInExtX=4000\r\nSysMode=1\r\n"
+                            "[DefaultSystem0]\r\nInExtX=5000\r\n";
+    const std::string shifted = Tablet(kShifted, 0, 11999, 0, 11999);
+    const std::string whole = Tablet10000(0, 10000);
+    const std::string tiny = "[Device0]\r\nX=0, 11999, 1, 0x1\r\n" + capped;
+    const struct {
+        std::string tablet, steps;
+        Fields changes;
+        int beeps;
+    } cases[] = {
+        /* Sensitivity 1.0 shows as 100 % (0.5 on a tablet of 1000 lines) */
+        {capped, "ok", {}, 0},
+        {capped, "test cancel", {}, 0},
+        {capped, "sens=99 sens=100 ok", {}, 0},
+        {capped, "sens=50 ok", {FIELD(lcSysSensX, 0x4000), FIELD(lcSysSensY, 0x4000)}, 0},
+        {kRelative500, "ok", {}, 0}, /* its upward sensitivity differs */
+        {offTablet, "cancel", {}, 0},
+        {offTablet, "revert ok", {}, 0},
+        {offTablet, "default default ok", {}, 0},
+        {"[Cursor0]\r\nSysButtonMap=0x11,0x04\r\nDefaultSysButtonMap=0x21,0x04\r\n", "ok", {}, 0},
+        {"[Context0]\r\nOptions=3\r\nSysMode=1\r\n", "ok", {}, 0}, /* a pen context */
+        {two, "width=4 ok", {FIELD(lcInOrgX, 0), FIELD(lcInExtX, 4000)}, 0},
+        {shifted, "ok", {}, 0}, /* its whole tablet */
+        {shifted, "whole width=2 ok", {FIELD(lcInOrgX, 5099), FIELD(lcInExtX, 2000)}, 0},
+        {tiny, "sens=50 ok", {}, 0}, /* too small a resolution to turn it back with */
+        /* Default learns only the buttons: the area stays the person's */
+        {whole,
+         "whole default default width=2 ok",
+         {FIELD(lcInOrgX, 4000), FIELD(lcInExtX, 2000)},
+         0},
+        /* an empty area beeps and is not taken */
+        {Tablet10000(1000, 2000), "width=0 left=10 right=10 height=0 ok", {}, 4},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.tablet + c.steps);
+        std::vector<LOGCONTEXTW> before;
+        std::string maps;
+        int beeps = 0;
+        Open(c.tablet, [&](HWND dlg) {
+            before = Contexts();
+            maps = DriverState().substr(before.size() * sizeof(LOGCONTEXTW));
+            beeps = g_beeps;
+            Act(dlg, c.steps);
+            beeps = g_beeps - beeps;
+        });
+        ExpectDriver(before, maps, c.changes);
+        EXPECT_EQ(c.beeps, beeps);
+    }
 }
 
 TEST_F(Setup, TestAppliesWhileOpenCancelAndRevertPutBackWhatWasRead)
@@ -173,6 +303,15 @@ TEST_F(Setup, UnitsReachInformationOnlyThroughOkAndTheAspectRuleLastsTheRun)
         return units;
     };
     EXPECT_EQ(L"Inches", infoUnits());
+    /* Nor when OK is refused at the warning and the dialog then cancelled. */
+    OpenAgain([](HWND dlg) {
+        Choose(dlg, IDC_UNITS, 1);
+        Choose(dlg, IDC_ACTION_LIST, 0);
+        DriveDialog(
+            L"Warning", [&] { Click(dlg, IDOK); }, [](HWND box) { Click(box, IDCANCEL); });
+        Click(dlg, IDCANCEL);
+    });
+    EXPECT_EQ(L"Inches", infoUnits());
 
     OpenAgain([](HWND dlg) {
         EXPECT_TRUE(ItemChecked(dlg, IDC_KEEP_ASPECT)) << "kept through Cancel";
@@ -222,6 +361,20 @@ TEST_F(Setup, EachButtonShowsItsActionAndDefaultShowsTheCursorsOwnMap)
     EXPECT_EQ(0x02, Map(0)[2]);
 }
 
+/* Memory the panel takes without asking for it zeroed comes filled, as
+   memory used before would be, so that a list it reads without its end runs
+   on into the filling. */
+DECLARE_IMPORT_SLOT(HeapAlloc, 12);
+static LPVOID(WINAPI *s_realHeapAlloc)(HANDLE, DWORD, SIZE_T);
+
+static LPVOID WINAPI FilledHeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes)
+{
+    LPVOID block = s_realHeapAlloc(heap, flags, bytes);
+    if (block && !(flags & HEAP_ZERO_MEMORY))
+        memset(block, 0x41, bytes);
+    return block;
+}
+
 TEST_F(Setup, ButtonNamesAreShownWholeOrNotAtAll)
 {
     std::string longName(150, 'n');
@@ -229,19 +382,32 @@ TEST_F(Setup, ButtonNamesAreShownWholeOrNotAtAll)
     const struct {
         std::string names;
         std::vector<std::wstring> shown;
+        std::vector<Misreport> misreports;
     } cases[] = {
-        {"", {}},
+        {"", {}, {}},
         {longName + "1, " + longName + "2, " + longName + "3",
-         {shownLong + L"1", shownLong + L"2", shownLong + L"3"}},
+         {shownLong + L"1", shownLong + L"2", shownLong + L"3"},
+         {}},
         /* a line break or tab would break the entry or show as a box */
-        {"Ti\\r\\np, Bar\\trel", {L"Ti  p", L"Bar rel"}},
+        {"Ti\\r\\np, Bar\\trel", {L"Ti  p", L"Bar rel"}, {}},
+        /* more than any answer may take */
+        {"", {}, {{WTI_CURSORS, CSR_BTNNAMES, 0, std::wstring(33000, L'n') + std::wstring(2, 0)}}},
+        /* the list, and its last name, without their terminators */
+        {"",
+         {L"Tip", L"Barrel"},
+         {{WTI_CURSORS, CSR_BTNNAMES, 0, std::wstring(L"Tip\0Barrel", 10)}}},
     };
+    s_realHeapAlloc = (LPVOID(WINAPI *)(HANDLE, DWORD, SIZE_T))RedirectImport(
+        &imp_HeapAlloc, (void *)FilledHeapAlloc);
     for (const auto &c : cases) {
-        Open("[Cursor0]\r\nButtonNames=" + c.names + "\r\n", [&](HWND dlg) {
+        ASSERT_NE((HWND)NULL, RestartPanel("[Cursor0]\r\nButtonNames=" + c.names + "\r\n"));
+        InstallMisreports(c.misreports);
+        OpenAgain([&](HWND dlg) {
             EXPECT_EQ(c.shown, ListEntries(dlg, IDC_BUTTON_LIST));
             PressKey(dlg, VK_ESCAPE);
         });
     }
+    RedirectImport(&imp_HeapAlloc, (void *)s_realHeapAlloc);
 }
 
 TEST_F(Setup, SettingsThatLoseTheLeftMouseButtonStandOnlyWhenThePersonSaysOk)
@@ -263,30 +429,77 @@ TEST_F(Setup, SettingsThatLoseTheLeftMouseButtonStandOnlyWhenThePersonSaysOk)
     EXPECT_EQ(0x00, Map(0)[0]);
 }
 
+/* On square and wide tablets, one whose axes start at 100 and one whose
+   lines are twice as long upward; with Preserve Aspect Ratio (already on at
+   opening) the derived side is the screen's proportion in length, to within
+   the rounding (tol counts), and the area stays on the tablet. */
 TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
 {
+    HDC ic = CreateICW(L"DISPLAY", NULL, NULL, NULL);
+    const double screen = (double)GetDeviceCaps(ic, VERTSIZE) / GetDeviceCaps(ic, HORZSIZE);
+    DeleteDC(ic);
     const struct {
-        int left, width, field;
-        const wchar_t *typed;
-        DWORD newLeft, newRight;
+        const Axes &axes;
+        AreaRect area; /* left, top, width, height */
+        DWORD keep;
+        std::string steps;
+        AreaRect expected; /* left, top, right, bottom */
+        int beeps = 0;
     } cases[] = {
-        {1000, 2000, IDC_WIDTH, L"3", 500, 3500},      {200, 2000, IDC_WIDTH, L"3", 0, 3000},
-        {7900, 2000, IDC_WIDTH, L"3", 7000, 10000},    {1000, 2000, IDC_LEFT, L"0.5", 500, 2500},
-        {1000, 8000, IDC_LEFT, L"3", 3000, 10000},     {1000, 2000, IDC_RIGHT, L"0.5", 7500, 9500},
-        {1000, 2000, IDC_RIGHT, L"10.01", 1000, 3000}, /* beyond the tablet: kept */
+        {k10000, {1000, 0, 2000, 10000}, 0, "width=3", {500, 0, 3500, 10000}},
+        {k10000, {200, 0, 2000, 10000}, 0, "width=3", {0, 0, 3000, 10000}},
+        {k10000, {7900, 0, 2000, 10000}, 0, "width=3", {7000, 0, 10000, 10000}},
+        {k10000, {1000, 0, 2000, 10000}, 0, "left=0.5", {500, 0, 2500, 10000}},
+        {k10000, {1000, 0, 8000, 10000}, 0, "left=3", {3000, 0, 10000, 10000}},
+        {k10000, {1000, 0, 2000, 10000}, 0, "right=0.5", {7500, 0, 9500, 10000}},
+        {k10000, {1000, 0, 2000, 10000}, 0, "right=10.01", {1000, 0, 3000, 10000}, 1},
+        {kWide, {1000, 3900, 2000, 1000}, 0, "height=2", {1000, 3000, 3000, 5000}},
+        {kWide, {1000, 3900, 2000, 1000}, 0, "top=1", {1000, 1000, 3000, 2000}},
+        {kWide, {1000, 3900, 2000, 1000}, 0, "bottom=0.5", {1000, 3500, 3000, 4500}},
+        {kWide, {1000, 3900, 2000, 1000}, 0, "bottom=5", {1000, 3900, 3000, 4900}, 1},
+        {kShifted, {1000, 3000, 2000, 1000}, 0, "left=0.5", {500, 3000, 2500, 4000}},
+        {kShifted, {1000, 3000, 2000, 1000}, 0, "height=2", {1000, 2500, 3000, 4500}},
+        {kShifted, {1000, 3000, 2000, 1000}, 0, "top=0.1", {1000, 100, 3000, 1100}},
+        {kUneven, {1000, 1000, 2000, 1000}, 1, "width=8", {0, 2, 8000, 2998}},
+        {kUneven, {1000, 1000, 2000, 1000}, 1, "height=4", {0, 500, 5340, 2500}},
+        {k3By2, {0, 3500, 12000, 1000}, 1, "left=1", {1000, 0, 11680, 8000}},
     };
     for (const auto &c : cases) {
-        Open(Tablet10000(c.left, c.width), [&](HWND dlg) {
-            Enter(dlg, c.field, c.typed);
-            EXPECT_EQ(c.newLeft, g_working.left) << c.left << " " << c.typed;
-            EXPECT_EQ(c.newRight, g_working.right) << c.left << " " << c.typed;
-            EXPECT_EQ(FormatTabletValue(c.newLeft, UNITS_INCHES, 0), ItemText(dlg, IDC_LEFT));
-            EXPECT_EQ(FormatTabletValue(10000 - c.newRight, UNITS_INCHES, 0),
-                      ItemText(dlg, IDC_RIGHT));
+        SCOPED_TRACE(testing::Message() << c.axes.w << "x" << c.axes.h << " from " << c.area.left
+                                        << "," << c.area.top << " " << c.steps);
+        std::vector<LOGCONTEXTW> before;
+        std::string maps;
+        AreaRect taken = {0, 0, 0, 0};
+        int beeps = 0;
+        g_keepAspect = c.keep;
+        Open(Tablet(c.axes, c.area.left, c.area.right, c.area.top, c.area.bottom), [&](HWND dlg) {
+            before = Contexts();
+            maps = DriverState().substr(before.size() * sizeof(LOGCONTEXTW));
+            beeps = g_beeps;
+            Act(dlg, c.steps);
+            beeps = g_beeps - beeps;
+            taken = {g_working.left, g_working.top, g_working.right, g_working.bottom};
+            const DWORD shown[] = {
+                taken.right - taken.left, taken.bottom - taken.top, taken.left, taken.top,
+                c.axes.w - taken.right,   c.axes.h - taken.bottom};
+            for (int i = 0; i < 6; i++)
+                EXPECT_EQ(FormatTabletValue(shown[i], UNITS_INCHES, i % 2),
+                          ItemText(dlg, IDC_WIDTH + 3 * i))
+                    << i;
             Click(dlg, IDOK);
         });
-        EXPECT_EQ((LONG)c.newLeft, Contexts()[0].lcInOrgX);
-        EXPECT_EQ((LONG)(c.newRight - c.newLeft), Contexts()[0].lcInExtX);
+        for (int i = 0; i < 4; i++)
+            EXPECT_NEAR((&c.expected.left)[i], (&taken.left)[i], c.keep ? 3 : 0) << i;
+        EXPECT_LE(taken.right, (DWORD)c.axes.w);
+        EXPECT_LE(taken.bottom, (DWORD)c.axes.h);
+        if (c.keep) { /* lines per inch, rx and ry, turn counts into lengths */
+            EXPECT_NEAR(screen,
+                        (double)(taken.bottom - taken.top) / c.axes.ry /
+                            ((double)(taken.right - taken.left) / c.axes.rx),
+                        0.002);
+        }
+        EXPECT_EQ(c.beeps, beeps);
+        ExpectDriver(before, maps, c.beeps ? Fields() : AreaFields(c.axes, taken));
     }
 }
 
@@ -324,7 +537,7 @@ TEST_F(Setup, StepsGoToTheNextHundredthOfAnInchAndStopAtTheEdges)
         {1000, 1234, IDC_WIDTH, VK_UP, 1240}, {1000, 1234, IDC_WIDTH, VK_DOWN, 1220},
         {0, 1234, IDC_LEFT, VK_DOWN, 0},      {8766, 1234, IDC_RIGHT, VK_DOWN, 0},
         {8770, 1230, IDC_RIGHT, VK_UP, 10},   {1000, 9000, IDC_LEFT, VK_UP, 1010},
-        {0, 5, IDC_RIGHT, VK_UP, 10000}, /* a margin never steps past the tablet */
+        {0, 5, IDC_RIGHT, VK_UP, 9995}, /* a margin never steps past the tablet, nor empties it */
     };
     for (const auto &c : cases) {
         Open(Tablet10000(c.left, c.width), [&](HWND dlg) {

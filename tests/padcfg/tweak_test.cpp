@@ -53,42 +53,47 @@ static bool ShowsPressed(HWND tweak, int half)
     return face == (~GetSysColor(COLOR_BTNFACE) & 0xFFFFFF);
 }
 
+/* Driven by the timer's ticks, sent by the test in place of the 60 ms timer
+   (which it stops at once), so that no machine is too slow for it. */
 TEST(Tweak, AClickStepsOnceAndAHoldRepeatsFromTheSeventhTickUntilReleased)
 {
-    /* The half pressed, how long the button is held, whether another window
+    /* The half pressed, the ticks while it is held, whether another window
        takes the mouse meanwhile. */
     struct Case {
-        int half, holdMs, captureTaken;
-    } cases[] = {{0, 150, 0}, {0, 1000, 0}, {1, 1000, 0}, {1, 600, 1}};
+        int half, ticks, captureTaken;
+    } cases[] = {{0, 2, 0}, {0, 12, 0}, {1, 12, 0}, {1, 10, 1}};
     for (auto &c : cases) {
-        DWORD held = 0;
+        std::vector<size_t> steps; /* steps asked for after each tick */
         DriveSetupTemplate([&](HWND dlg) {
             HWND tweak = GetDlgItem(dlg, IDC_WIDTH_SPIN);
             LPARAM at = MAKELPARAM(2, c.half ? ClientRectOf(tweak).bottom - 2 : 1);
-            DWORD down = GetTickCount();
-            PostMessageW(tweak, WM_LBUTTONDOWN, MK_LBUTTON, at);
-            DialogPump(dlg, 30);
+            SendMessageW(tweak, WM_LBUTTONDOWN, MK_LBUTTON, at);
+            EXPECT_TRUE(KillTimer(tweak, 0)) << "no repeat timer";
             EXPECT_TRUE(ShowsPressed(tweak, c.half));
             if (c.captureTaken)
                 SetCapture(dlg);
-            DialogPump(dlg, c.holdMs - 30);
-            held = GetTickCount() - down;
-            PostMessageW(tweak, WM_LBUTTONUP, 0, at);
-            DialogPump(dlg, 400); /* nothing more comes after the release */
+            for (int tick = 0; tick < c.ticks; tick++) {
+                SendMessageW(tweak, WM_TIMER, 0, 0);
+                steps.push_back(s_steps.size());
+            }
+            SendMessageW(tweak, WM_LBUTTONUP, 0, at);
+            SendMessageW(tweak, WM_TIMER, 0, 0); /* a tick late on the release */
+            steps.push_back(s_steps.size());
+            DialogPump(dlg, 30);
             EXPECT_FALSE(ShowsPressed(tweak, c.half));
             EXPECT_EQ(IDC_WIDTH, FocusId(dlg));
             ReleaseCapture();
         });
-        /* The press, then a repeat every tick from the seventh (420 ms) on, a
-           tick's slack for a late release; fewer on a loaded machine. */
-        SCOPED_TRACE(testing::Message() << "half " << c.half << " held " << held);
-        ASSERT_GE(s_steps.size(), c.holdMs < 1000 ? 1u : 6u);
-        EXPECT_LE(s_steps.size(), c.captureTaken ? 1u : 2u + std::max(0, (int)held / 60 - 6));
+        /* The press, then a repeat at every tick from the seventh on; nothing
+           after the release. */
+        std::vector<size_t> expected;
+        for (int tick = 1; tick <= c.ticks; tick++)
+            expected.push_back(c.captureTaken ? 1 : 1 + std::max(0, tick - 6));
+        expected.push_back(expected.back());
+        SCOPED_TRACE(testing::Message() << "half " << c.half);
+        EXPECT_EQ(expected, steps);
         for (auto &s : s_steps)
             EXPECT_EQ(TWN_UP + c.half, s.first);
-        if (s_steps.size() > 1) {
-            EXPECT_GE(s_steps[1].second - s_steps[0].second, 400u);
-        }
     }
 }
 
