@@ -109,12 +109,11 @@ static BOOL ActivateRunningCopy(void)
 
     if (IsIconic(other))
         ShowWindow(other, SW_RESTORE);
-    SetForegroundWindow(other);
-    /* Its window is hidden: what the user must see is the box it owns, which
-       does not always come up together with its owner. */
+    /* Its window is hidden: what the user must see is the box it owns, so the
+       box alone is brought forward. Activating the hidden owner first could
+       leave it the foreground window, the box behind another program's. */
     HWND popup = GetLastActivePopup(other);
-    if (popup && popup != other)
-        SetForegroundWindow(popup);
+    SetForegroundWindow(popup ? popup : other);
     return TRUE;
 }
 

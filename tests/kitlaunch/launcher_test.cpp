@@ -171,8 +171,9 @@ TEST_F(LauncherTest, ASecondStartBringsTheFirstForwardAndStartsNothing)
     PumpUntil([&] { return GetForegroundWindow() == box && (!drawn || IsAbove(box, other)); },
               3000);
     EXPECT_EQ(box, GetForegroundWindow()) << Narrow(WindowText(GetForegroundWindow()));
-    if (drawn)
+    if (drawn) {
         EXPECT_TRUE(IsAbove(box, other));
+    }
     EXPECT_FALSE(ReadProbe(200).ran) << "the second start ran SETUP.EXE";
 
     /* The first still waits for its box to be answered. */
@@ -206,10 +207,11 @@ TEST(LauncherProgram, CarriesTheIconItsWindowClassLoads)
                                  LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_TRUE(exe);
     /* Where icons cannot be made (Wine's WoW64), that it is there at all. */
-    if (IconsCanShow())
+    if (IconsCanShow()) {
         EXPECT_TRUE(LoadIconA(exe, "kitlaunch") != NULL);
-    else
+    } else {
         EXPECT_TRUE(FindResourceA(exe, "kitlaunch", (LPCSTR)RT_GROUP_ICON) != NULL);
+    }
     FreeLibrary(exe);
 }
 
