@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "resource.h"
-#include "wintab/wintab.h"
+#include "wintab.h"
 
 /* ---- shell/main.cpp ---------------------------------------------------- */
 

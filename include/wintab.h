@@ -1,7 +1,8 @@
 /*
  * Declarations of the published Wintab tablet interface (version 1.1), written
  * for this project from the interface's documented names, numbers and layouts.
- * Shared by the control panel's run-time binding and the stand-in driver.
+ * Shared by the control panel, the stand-in driver and its tools, the
+ * benchmarks and the tests.
  */
 #ifndef WINTAB_H
 #define WINTAB_H
