@@ -42,6 +42,12 @@ BOOL InitApplication(HINSTANCE hInstance, HINSTANCE hPrevInstance);
 BOOL InitInstance(HINSTANCE hInstance, int nCmdShow);
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void ShowErrorBox(HWND owner, UINT stringId);
+/* A string of the panel's into chars characters, cut at the buffer's end;
+   an empty one when it cannot be loaded. Returns its length. */
+int LoadText(UINT stringId, LPTSTR text, int chars);
+#define LIST_TEXT_LEN 40
+/* Strings first to last, in order, as the entries of a combo box. */
+void AddStringsToList(HWND list, UINT first, UINT last);
 
 /* ---- shell/tiles.cpp --------------------------------------------------- */
 
@@ -57,6 +63,18 @@ enum TileSlot { TILE_LEFT, TILE_UP, TILE_RIGHT, TILE_DOWN, TILE_ICON, TILE_SLOTS
 
 HWND CreateTiles(HWND parent, TileLayout *layout);
 LRESULT CALLBACK TileWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+/* ---- shell/about.cpp, info.cpp, wintab/device.cpp -------------------- */
+
+#define DEVICE_NAME_LEN 200 /* the device's name as the driver reports it */
+#define TEMPLATE_LEN 80
+/* A template with its "%s" replaced by at most a whole device name. */
+#define TEMPLATE_LINE_LEN (TEMPLATE_LEN + DEVICE_NAME_LEN)
+
+/* A line whose control text is its template: arg takes the place of "%s",
+   and the line is cut to chars characters (TEMPLATE_LINE_LEN: not cut). An
+   empty template stays as it is. */
+void FillTemplateLine(HWND dlg, int id, LPCTSTR arg, int chars);
 
 /* ---- shell/about.cpp --------------------------------------------------- */
 
@@ -119,6 +137,8 @@ WORD GetTabletDevice(void);
 /* ---- settings/settings.cpp --------------------------------------------- */
 
 #define MAX_SYSTEM_CONTEXTS 16 /* kept whole when read; more are written, not restored */
+#define BUTTON_MAP_SIZE 32       /* bytes of a cursor's button map, one a button */
+#define BUTTON_ACTION_MASK 0x0F  /* a map byte's mouse action; the high nibble rides along */
 
 /* What the driver held when a record was read: writing the record puts this
    back exactly, but for the settings changed since. */
@@ -132,7 +152,7 @@ struct TabletSource {
     LOGCONTEXTW defaultRecord;
     UINT cursor;  /* the active cursor, whose map was read */
     BOOL mapRead; /* FALSE: the map could not be read, and is never written */
-    BYTE map[32];
+    BYTE map[BUTTON_MAP_SIZE];
     DWORD defaultButtons;
 };
 
@@ -142,7 +162,7 @@ struct TabletSettings {
     DWORD wholeTablet;
     DWORD left, top, right, bottom; /* tablet counts from the tablet's top-left corner */
     DWORD defaultButtons;
-    BYTE sysButtonMap[32];
+    BYTE sysButtonMap[BUTTON_MAP_SIZE];
     TabletSource source;
 };
 
@@ -158,6 +178,9 @@ UINT GetActiveCursor(void); /* with none active, the device's first cursor */
 /* The first active cursor of the device; FALSE (and the first cursor) when none is. */
 BOOL FindActiveCursor(UINT *cursor);
 BYTE GetCursorButtonCount(void);
+/* A cursor's system button map; FALSE, and the map as it was, when the
+   driver cannot give it. */
+BOOL ReadButtonMap(UINT cursor, BYTE *map);
 
 void ReadSettings(TabletSettings *r);
 void ApplySettings(TabletSettings *r);
@@ -218,7 +241,13 @@ INT_PTR CALLBACK FeaturesDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
 #define KIND_RESOLUTION 2 /* lines per unit rather than a length */
 #define PARSE_TEXT_LEN 40
 
+#define FIX32_BITS 16 /* fraction bits of the driver's fixed-point numbers */
+#define FIX32_ONE 0x10000
+
 DWORD MulDivHalf(DWORD a, DWORD b, DWORD c);
+/* A fixed-point value with bits fraction bits to the nearest whole number;
+   an exact half rounds down, as the driver's resolution is rounded. */
+DWORD RoundFixed(ULONGLONG v, UINT bits);
 #define MULDIV_FAILED 0xFFFFFFFE /* MulDivHalf's answer to a divisor below 2 or an overflow */
 /* The axis of the kind (X, or Y with KIND_Y), zeroed when the driver cannot
    deliver it; FALSE when it cannot be shown or typed in (no extent, no
@@ -251,6 +280,14 @@ DWORD TextToFixed(const WCHAR *text);
 
 BOOL RegisterSetAreaClass(HINSTANCE hInstance);
 BOOL RegisterTweakClass(HINSTANCE hInstance);
+
+/* controls/control.cpp: what the panel's own window classes share. */
+BOOL RegisterControlClass(HINSTANCE hInstance, HINSTANCE *registeredFor, LPCTSTR name,
+                          WNDPROC proc, int classExtra, int windowExtra, int background);
+/* WM_COMMAND to the parent: the window's id and code; the parent's answer. */
+LRESULT NotifyParent(HWND hwnd, WORD code);
+/* Whether hwnd is a window of the class, named without regard to case. */
+BOOL IsWindowOfClass(HWND hwnd, LPCTSTR className);
 
 /* controls/tweak.cpp */
 extern WORD g_tweakCount; /* live Tweaks, each in the table its buddy edits look it up in */

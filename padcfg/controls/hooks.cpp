@@ -4,8 +4,6 @@
  */
 #include "padcfg.h"
 
-#define CLASS_NAME_LEN 20
-
 struct HookedLabel {
     HWND label;
     WNDPROC ownProc;
@@ -23,14 +21,6 @@ static int FindHooked(HWND label)
     return -1;
 }
 
-static BOOL IsStaticLabel(HWND control)
-{
-    WCHAR name[CLASS_NAME_LEN];
-    if (!GetClassNameW(control, name, CLASS_NAME_LEN))
-        return FALSE;
-    return lstrcmpiW(name, L"STATIC") == 0;
-}
-
 void EnableControlRange(HWND hDlg, WORD first, WORD last, BOOL enable)
 {
     /* A wider counter, so that a range ending at 0xFFFF ends. */
@@ -40,7 +30,7 @@ void EnableControlRange(HWND hDlg, WORD first, WORD last, BOOL enable)
             continue;
         /* The table, not the window procedure, says whether a label is
            hooked: a label subclassed again on top of us is still hooked once. */
-        if (IsStaticLabel(control) && FindHooked(control) < 0)
+        if (IsWindowOfClass(control, TEXT("STATIC")) && FindHooked(control) < 0)
             HookStaticLabel(control);
         EnableWindow(control, enable);
     }

@@ -9,8 +9,8 @@
  */
 #include "padcfg.h"
 
-#define FRACTION_BITS 10
-#define ONE 1024                  /* 1.0 as a display value */
+#define DISPLAY_BITS 10
+#define DISPLAY_ONE 1024          /* 1.0 as a display value */
 #define CM_PER_INCH 2600          /* 2.54 in 1/1024, truncated */
 #define INCH_PER_CM 403           /* 1 / 2.54 in 1/1024, truncated */
 #define MAX_INTEGER_PART 4194303u /* the largest integer part a display value holds */
@@ -23,6 +23,12 @@
 DWORD MulDivHalf(DWORD a, DWORD b, DWORD c)
 {
     return 2 * (DWORD)MulDiv((int)(a >> 1), (int)(b >> 1), (int)(c >> 1));
+}
+
+DWORD RoundFixed(ULONGLONG v, UINT bits)
+{
+    const ULONGLONG half = (ULONGLONG)1 << (bits - 1);
+    return (DWORD)(v >> bits) + ((v & (2 * half - 1)) > half ? 1 : 0);
 }
 
 /* Lines per axis unit with 10 fraction bits. */
@@ -45,7 +51,7 @@ BOOL ReadTabletAxis(int kind, AXIS *axis)
 
 DWORD TabletToDisplay(DWORD value, int units, int kind)
 {
-    DWORD v = value << FRACTION_BITS;
+    DWORD v = value << DISPLAY_BITS;
     if (units == UNITS_COUNTS)
         return v;
 
@@ -55,19 +61,19 @@ DWORD TabletToDisplay(DWORD value, int units, int kind)
 
     DWORD factor;
     if (kind & KIND_RESOLUTION) {
-        v = MulDivHalf(v, Resolution10(&axis), ONE);
+        v = MulDivHalf(v, Resolution10(&axis), DISPLAY_ONE);
         factor = INCH_PER_CM;
     } else {
-        v = MulDivHalf(v, ONE, Resolution10(&axis));
+        v = MulDivHalf(v, DISPLAY_ONE, Resolution10(&axis));
         factor = CM_PER_INCH;
     }
     if (axis.axUnits == (UINT)units + 1)
         return v;
     /* Any other unit of the tablet counts as the other system's. */
     if (units == UNITS_INCHES)
-        v = MulDivHalf(v, ONE, factor);
+        v = MulDivHalf(v, DISPLAY_ONE, factor);
     else if (units == UNITS_CENTIMETERS)
-        v = MulDivHalf(v, factor, ONE);
+        v = MulDivHalf(v, factor, DISPLAY_ONE);
     return v;
 }
 
@@ -98,9 +104,8 @@ const WCHAR *FormatTabletValue(DWORD value, int units, int kind)
         lstrcpyW(s_text, L"0");
     } else {
         /* Hundredths to the nearest; an exact half rounds down. */
-        DWORD whole = v >> FRACTION_BITS;
-        DWORD p = (v & (ONE - 1)) * 100;
-        DWORD h = (p >> FRACTION_BITS) + ((p & (ONE - 1)) > ONE / 2 ? 1 : 0);
+        DWORD whole = v >> DISPLAY_BITS;
+        DWORD h = RoundFixed((v & (DISPLAY_ONE - 1)) * 100, DISPLAY_BITS);
         if (h == 100) {
             whole++;
             h = 0;
@@ -180,11 +185,11 @@ DWORD TextToFixed(const WCHAR *text)
         exponent = ReadDecimal(p);
     }
 
-    DWORD x = fraction << FRACTION_BITS;
+    DWORD x = fraction << DISPLAY_BITS;
     if (fraction != 0)
         for (DWORD i = 0; i < digits && x; i++)
             x /= 10;
-    x += whole << FRACTION_BITS;
+    x += whole << DISPLAY_BITS;
     for (DWORD i = 0; i < exponent && x; i++)
         x /= 10;
     return x;
@@ -221,11 +226,11 @@ static DWORD CountsOf(DWORD x, const AXIS *axis, int units)
         return x;
     if (axis->axUnits != (UINT)units + 1) {
         if (units == UNITS_INCHES)
-            x = MulDivHalf(x, CM_PER_INCH, ONE);
+            x = MulDivHalf(x, CM_PER_INCH, DISPLAY_ONE);
         else if (units == UNITS_CENTIMETERS)
-            x = MulDivHalf(x, INCH_PER_CM, ONE);
+            x = MulDivHalf(x, INCH_PER_CM, DISPLAY_ONE);
     }
-    return MulDivHalf(x, Resolution10(axis), ONE);
+    return MulDivHalf(x, Resolution10(axis), DISPLAY_ONE);
 }
 
 static int Refuse(void)
@@ -263,11 +268,11 @@ int ParseTabletValue(WCHAR *text, DWORD *stored, int units, int kind)
         return Refuse();
 
     DWORD x = CountsOf(TextToFixed(text), &axis, units);
-    DWORD counts = (x >> FRACTION_BITS) + ((x & (ONE - 1)) > ONE / 2 ? 1 : 0);
+    DWORD counts = RoundFixed(x, DISPLAY_BITS);
     /* The extent shows rounded to the display's step, and typed back as
        shown it is the extent. */
-    DWORD halfStep = CountsOf(ONE, &axis, units) / (2 * STEPS_PER_UNIT);
-    if (counts > extent && (ULONGLONG)x <= ((ULONGLONG)extent << FRACTION_BITS) + halfStep)
+    DWORD halfStep = CountsOf(DISPLAY_ONE, &axis, units) / (2 * STEPS_PER_UNIT);
+    if (counts > extent && (ULONGLONG)x <= ((ULONGLONG)extent << DISPLAY_BITS) + halfStep)
         counts = extent;
     if (counts > extent)
         return Refuse();

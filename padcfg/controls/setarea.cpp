@@ -108,11 +108,6 @@ static void SetCurrent(HWND hwnd, const LONG r[4])
         ChangeState(hwnd, SA_PAINTED, 0);
 }
 
-static void Notify(HWND hwnd, WORD code)
-{
-    SendMessageW(GetParent(hwnd), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), code), (LPARAM)hwnd);
-}
-
 static void RepaintNow(HWND hwnd)
 {
     InvalidateRect(hwnd, NULL, TRUE);
@@ -212,12 +207,11 @@ static void ComputeClickMasks(void)
     /* A device with more cursor types keeps masks for the first ones only. */
     for (UINT i = 0; i < MAX_CLICK_MASKS; i++) {
         s_clickMasks[i] = 1; /* a map that cannot be read: button 0 clicks */
-        BYTE map[32];
+        BYTE map[BUTTON_MAP_SIZE];
         ZeroMemory(map, sizeof(map));
-        if (i < s_cursorTypes &&
-            WTInfoCopy(WTI_CURSORS + s_firstCursor + i, CSR_SYSBTNMAP, map, sizeof(map))) {
+        if (i < s_cursorTypes && ReadButtonMap(s_firstCursor + i, map)) {
             s_clickMasks[i] = 0;
-            for (int n = 0; n < 32; n++)
+            for (int n = 0; n < BUTTON_MAP_SIZE; n++)
                 if (map[n] == SBN_LCLICK)
                     s_clickMasks[i] |= 1u << n;
         }
@@ -363,7 +357,7 @@ static void Suspend(HWND hwnd)
     StopTimeout(hwnd);
     SetPointingMode(hwnd, FALSE);
     ChangeState(hwnd, SA_SUSPENDED, SA_POINTING);
-    Notify(hwnd, SAN_CANCELLED);
+    NotifyParent(hwnd, SAN_CANCELLED);
 }
 
 /* A capture starts from the whole tablet: the dialog takes it, the prompt asks
@@ -373,9 +367,9 @@ static void StartFromWholeTablet(HWND hwnd)
     LONG r[4];
     WholeTablet(r);
     SetCurrent(hwnd, r);
-    Notify(hwnd, SAN_WHOLE);
+    NotifyParent(hwnd, SAN_WHOLE);
     RepaintNow(hwnd);
-    Notify(hwnd, SAN_FIRST_DUE);
+    NotifyParent(hwnd, SAN_FIRST_DUE);
 }
 
 static void TakeCorner(HWND hwnd, LONG x, LONG y)
@@ -387,7 +381,7 @@ static void TakeCorner(HWND hwnd, LONG x, LONG y)
         r[3] = y;
         SetCurrent(hwnd, r);
         ChangeState(hwnd, SA_SECOND_DUE, 0);
-        Notify(hwnd, SAN_SECOND_DUE);
+        NotifyParent(hwnd, SAN_SECOND_DUE);
     } else {
         StopTimeout(hwnd);
         r[2] = x; /* upper-right */
@@ -395,9 +389,9 @@ static void TakeCorner(HWND hwnd, LONG x, LONG y)
         SetCurrent(hwnd, r);
         PutArea(hwnd, SA_SAVED, r);
         ChangeState(hwnd, SA_ENDED | SA_DEFINED, SA_POINTING | SA_SECOND_DUE);
-        Notify(hwnd, SAN_DEFINED);
+        NotifyParent(hwnd, SAN_DEFINED);
     }
-    Notify(hwnd, SAN_CHANGED);
+    NotifyParent(hwnd, SAN_CHANGED);
     RepaintNow(hwnd);
 }
 
@@ -431,10 +425,10 @@ static void OnPacket(HWND hwnd, UINT serial)
     BOOL out = pkt.pkX < r[0] || pkt.pkX > r[2] || pkt.pkY < r[1] || pkt.pkY > r[3];
     if (out && !(state & SA_OUT)) {
         ChangeState(hwnd, SA_OUT, 0);
-        Notify(hwnd, SAN_OUT_OF_RANGE);
+        NotifyParent(hwnd, SAN_OUT_OF_RANGE);
     } else if (!out && (state & SA_OUT)) {
         ChangeState(hwnd, 0, SA_OUT);
-        Notify(hwnd, (state & SA_SECOND_DUE) ? SAN_SECOND_DUE : SAN_FIRST_DUE);
+        NotifyParent(hwnd, (state & SA_SECOND_DUE) ? SAN_SECOND_DUE : SAN_FIRST_DUE);
     }
 
     DWORD mask = ClickMask(pkt.pkCursor);
@@ -442,7 +436,7 @@ static void OnPacket(HWND hwnd, UINT serial)
         /* Another button ends the capture; it ends for good at the release. */
         StopTimeout(hwnd);
         ChangeState(hwnd, SA_ENDED, SA_POINTING);
-        Notify(hwnd, SAN_CANCELLED);
+        NotifyParent(hwnd, SAN_CANCELLED);
         return;
     }
     if (!(pkt.pkButtons & mask)) {
@@ -507,8 +501,8 @@ static void OnKillFocus(HWND hwnd)
     StopTimeout(hwnd);
     SetPointingMode(hwnd, FALSE);
     ChangeState(hwnd, 0, SA_POINTING | SA_SECOND_DUE);
-    Notify(hwnd, SAN_CHANGED);
-    Notify(hwnd, SAN_FOCUS_LEFT);
+    NotifyParent(hwnd, SAN_CHANGED);
+    NotifyParent(hwnd, SAN_FOCUS_LEFT);
     InvalidateRect(hwnd, NULL, TRUE);
     OpenPointingContext(hwnd, FALSE);
 }
@@ -521,7 +515,7 @@ static void OnMouseClick(HWND hwnd)
         if (!(state & SA_SECOND_DUE))
             StartFromWholeTablet(hwnd);
         else
-            Notify(hwnd, SAN_SECOND_DUE);
+            NotifyParent(hwnd, SAN_SECOND_DUE);
         SetPointingMode(hwnd, TRUE);
         ChangeState(hwnd, SA_POINTING, 0);
     }
@@ -588,22 +582,9 @@ static LRESULT CALLBACK SetAreaWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
+/* The class brush paints the tablet surface. */
 BOOL RegisterSetAreaClass(HINSTANCE hInstance)
 {
-    if (s_registeredFor == hInstance)
-        return TRUE;
-
-    WNDCLASSW wc;
-    ZeroMemory(&wc, sizeof(wc));
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = SetAreaWndProc;
-    wc.cbWndExtra = SETAREA_EXTRA;
-    wc.hInstance = hInstance;
-    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_BTNTEXT + 1); /* the tablet surface */
-    wc.lpszClassName = SETAREA_CLASS;
-    if (!RegisterClassW(&wc))
-        return FALSE;
-    s_registeredFor = hInstance;
-    return TRUE;
+    return RegisterControlClass(hInstance, &s_registeredFor, SETAREA_CLASS, SetAreaWndProc, 0,
+                                SETAREA_EXTRA, COLOR_BTNTEXT);
 }

@@ -21,7 +21,6 @@
 #define MAX_TWEAKS 10
 #define REPEAT_MS 60
 #define REPEAT_DELAY_TICKS 6 /* the first repeat comes on the tick after these */
-#define CLASS_NAME_LEN 20
 
 static HINSTANCE s_registeredFor;
 
@@ -54,12 +53,6 @@ static HWND FindTweakOf(HWND edit)
         if (GetBuddy(s_tweaks[i]) == edit)
             found = s_tweaks[i];
     return found;
-}
-
-static void Notify(HWND tweak, WORD code)
-{
-    HWND parent = (HWND)GetWindowLongPtrW(tweak, GWLP_HWNDPARENT);
-    SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(tweak), code), (LPARAM)tweak);
 }
 
 static void InvertHalf(HWND tweak, HDC hdc, WORD half)
@@ -104,19 +97,11 @@ static void DetachBuddy(HWND tweak)
     SetWindowLongPtrW(tweak, TWEAK_BUDDYPROC, 0);
 }
 
-static BOOL IsEditWindow(HWND hwnd)
-{
-    WCHAR name[CLASS_NAME_LEN];
-    if (!IsWindow(hwnd) || !GetClassNameW(hwnd, name, CLASS_NAME_LEN))
-        return FALSE;
-    return lstrcmpiW(name, L"EDIT") == 0;
-}
-
 static HWND AttachBuddy(HWND tweak, HWND edit)
 {
     /* A refusal keeps the present attachment; attaching the same edit again
        is refused too, so an edit is never subclassed twice. */
-    if (edit && (!IsEditWindow(edit) || FindTweakOf(edit)))
+    if (edit && (!IsWindowOfClass(edit, TEXT("EDIT")) || FindTweakOf(edit)))
         return NULL;
 
     DetachBuddy(tweak);
@@ -148,7 +133,7 @@ static LRESULT CALLBACK BuddyEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM
             WORD half = (WORD)(wParam == VK_UP ? 0 : 1);
             ShowHalf(tweak, half, msg == WM_KEYDOWN);
             if (msg == WM_KEYDOWN)
-                Notify(tweak, (WORD)(TWN_UP + half));
+                NotifyParent(tweak, (WORD)(TWN_UP + half));
             return 0; /* the edit's caret stays where it is */
         }
         break;
@@ -231,7 +216,7 @@ static void OnButtonDown(HWND tweak, LPARAM lParam)
     SetTimer(tweak, 0, REPEAT_MS, NULL);
     WORD half = (WORD)((WORD)HIWORD(lParam) < (WORD)MidOf(&rc) ? 0 : 1);
     ShowHalf(tweak, half, TRUE);
-    Notify(tweak, (WORD)(TWN_UP + half));
+    NotifyParent(tweak, (WORD)(TWN_UP + half));
     HWND buddy = GetBuddy(tweak);
     if (buddy)
         SetFocus(buddy);
@@ -247,7 +232,7 @@ static void OnTimer(HWND tweak)
     } else if (ticks < REPEAT_DELAY_TICKS) {
         SetWindowWord(tweak, TWEAK_TICKS, (WORD)(ticks + 1));
     } else {
-        Notify(tweak, state == PRESSED_LOWER ? TWN_DOWN : TWN_UP);
+        NotifyParent(tweak, state == PRESSED_LOWER ? TWN_DOWN : TWN_UP);
     }
 }
 
@@ -318,23 +303,9 @@ static LRESULT CALLBACK TweakWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
+/* One pointer of class data: the procedure put on buddies. */
 BOOL RegisterTweakClass(HINSTANCE hInstance)
 {
-    if (s_registeredFor == hInstance)
-        return TRUE;
-
-    WNDCLASSW wc;
-    ZeroMemory(&wc, sizeof(wc));
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = TweakWndProc;
-    wc.cbClsExtra = sizeof(LONG_PTR); /* the procedure put on buddies */
-    wc.cbWndExtra = TWEAK_EXTRA;
-    wc.hInstance = hInstance;
-    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
-    wc.hbrBackground = (HBRUSH)(COLOR_BTNFACE + 1);
-    wc.lpszClassName = TWEAK_CLASS;
-    if (!RegisterClassW(&wc))
-        return FALSE;
-    s_registeredFor = hInstance;
-    return TRUE;
+    return RegisterControlClass(hInstance, &s_registeredFor, TWEAK_CLASS, TweakWndProc,
+                                sizeof(LONG_PTR), TWEAK_EXTRA, COLOR_BTNFACE);
 }

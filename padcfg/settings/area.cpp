@@ -14,8 +14,6 @@
 
 #define FIELD_TEXT_LEN 40
 #define FIELD_LIMIT 7
-#define ONE 0x10000       /* 1.0 in 16.16 */
-#define INCH_IN_CM 166461 /* 2.54 in 16.16 */
 
 DWORD g_areaStep;
 DWORD g_screenAspect;
@@ -124,8 +122,7 @@ void ShowAreaFields(HWND hDlg, const TabletSettings *r, int units, BOOL all)
 void ShowStatus(HWND hDlg, UINT stringId)
 {
     WCHAR text[STATUS_LEN];
-    if (LoadStringW(g_hInst, stringId, text, STATUS_LEN) <= 0)
-        text[0] = 0;
+    LoadText(stringId, text, STATUS_LEN);
     SetDlgItemTextW(hDlg, IDC_STATUS, text);
 }
 
@@ -144,12 +141,12 @@ DWORD Recentre(DWORD p, DWORD s0, DWORD s, DWORD extent)
 /* The other side of an area kept in the screen's proportions. */
 static DWORD HeightFor(DWORD w)
 {
-    return MulDivHalf(w, s_countAspect, ONE);
+    return MulDivHalf(w, s_countAspect, FIX32_ONE);
 }
 
 static DWORD WidthFor(DWORD h)
 {
-    return MulDivHalf(h, ONE, s_countAspect);
+    return MulDivHalf(h, FIX32_ONE, s_countAspect);
 }
 
 /* An area in the screen's proportions from one of its sides: the other one
@@ -254,7 +251,7 @@ void FitAreaToAspect(TabletSettings *r)
 
     /* The short side grows; the area shrinks only where the grown one would
        not fit. */
-    if (s_countAspect < MulDivHalf(h0, ONE, w0))
+    if (s_countAspect < MulDivHalf(h0, FIX32_ONE, w0))
         KeepAspectFromHeight(&w, &h); /* taller than the screen: the width grows */
     else
         KeepAspectFromWidth(&w, &h);
@@ -266,8 +263,7 @@ void FitAreaToAspect(TabletSettings *r)
    wrap the product round. */
 static DWORD RoundedHeightFor(DWORD w)
 {
-    ULONGLONG p = (ULONGLONG)w * s_countAspect;
-    return (DWORD)(p >> 16) + ((p & 0xFFFF) > 0x8000 ? 1 : 0);
+    return RoundFixed((ULONGLONG)w * s_countAspect, FIX32_BITS);
 }
 
 void TakeControlArea(DWORD keep, AreaRect *q, TabletSettings *r)
@@ -280,7 +276,7 @@ void TakeControlArea(DWORD keep, AreaRect *q, TabletSettings *r)
         const DWORD w = q->right - q->left, h = q->bottom - q->top;
         DWORD w1, h1;
 
-        if (s_countAspect < MulDivHalf(h, ONE, w)) {
+        if (s_countAspect < MulDivHalf(h, FIX32_ONE, w)) {
             h1 = Min(h, g_maxAreaH);
             w1 = WidthFor(h1);
             if (w1 > maxW) {
@@ -318,7 +314,7 @@ static int TabletUnits(void)
    keeps the template's shape instead of shrinking to nothing. */
 static DWORD Proportion(DWORD h, DWORD w)
 {
-    return h && w ? MulDivHalf(h, ONE, w) : ONE;
+    return h && w ? MulDivHalf(h, FIX32_ONE, w) : FIX32_ONE;
 }
 
 void PrepareAreaControl(HWND control)
@@ -335,19 +331,19 @@ void PrepareAreaControl(HWND control)
     int ax = GetDeviceCaps(ic, ASPECTX), ay = GetDeviceCaps(ic, ASPECTY);
     if (ic)
         DeleteDC(ic);
-    g_screenAspect = horz > 0 && vert > 0 ? (DWORD)((vert * 65536) / horz) : ONE;
-    DWORD pixelAspect = ax > 0 && ay > 0 ? (DWORD)((ay * 65536) / ax) : ONE;
+    g_screenAspect = horz > 0 && vert > 0 ? (DWORD)((vert * FIX32_ONE) / horz) : FIX32_ONE;
+    DWORD pixelAspect = ax > 0 && ay > 0 ? (DWORD)((ay * FIX32_ONE) / ax) : FIX32_ONE;
 
-    DWORD controlAspect = MulDivHalf(tabletAspect, pixelAspect, ONE);
+    DWORD controlAspect = MulDivHalf(tabletAspect, pixelAspect, FIX32_ONE);
     /* A count of Y is axisRatio times as long as a count of X. */
-    s_countAspect = axisRatio > 1 ? MulDivHalf(g_screenAspect, ONE, axisRatio) : g_screenAspect;
+    s_countAspect = axisRatio > 1 ? MulDivHalf(g_screenAspect, FIX32_ONE, axisRatio) : g_screenAspect;
 
     if (g_screenAspect < tabletAspect) {
         g_maxAreaW = W;
-        g_maxAreaH = Min(MulDivHalf(W, s_countAspect, ONE), H);
+        g_maxAreaH = Min(MulDivHalf(W, s_countAspect, FIX32_ONE), H);
     } else {
         g_maxAreaH = H;
-        g_maxAreaW = Min(MulDivHalf(H, ONE, s_countAspect), W);
+        g_maxAreaW = Min(MulDivHalf(H, FIX32_ONE, s_countAspect), W);
     }
 
     /* The picture takes the tablet's proportions inside its template
@@ -357,12 +353,12 @@ void PrepareAreaControl(HWND control)
     GetWindowRect(control, &rc);
     MapWindowPoints(HWND_DESKTOP, GetParent(control), (POINT *)&rc, 2);
     DWORD width = rc.right - rc.left, height = rc.bottom - rc.top;
-    if (tabletAspect >= ONE) {
-        DWORD w = Min(MulDivHalf(width, ONE, controlAspect), width);
+    if (tabletAspect >= FIX32_ONE) {
+        DWORD w = Min(MulDivHalf(width, FIX32_ONE, controlAspect), width);
         rc.left += (width - w) / 2;
         width = w;
     } else {
-        DWORD h = Min(MulDivHalf(height, controlAspect, ONE), height);
+        DWORD h = Min(MulDivHalf(height, controlAspect, FIX32_ONE), height);
         rc.top += height - h;
         height = h;
     }

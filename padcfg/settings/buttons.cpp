@@ -5,9 +5,7 @@
  */
 #include "padcfg.h"
 
-#define ACTION_TEXT_LEN 40
 #define ACTION_COUNT 10
-#define MAP_BYTES 32
 
 DWORD g_selButton;
 
@@ -29,7 +27,7 @@ static void FillButtonNames(HWND list)
     WTInfoText(c, CSR_BTNNAMES, names, chars);
     const WCHAR *const end = names + chars;
     int n = 0;
-    for (WCHAR *p = names; p < end && *p && n < MAP_BYTES; n++) {
+    for (WCHAR *p = names; p < end && *p && n < BUTTON_MAP_SIZE; n++) {
         BlankControlCharacters(p);
         SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)p);
         p += lstrlenW(p) + 1;
@@ -42,19 +40,15 @@ void FillButtonLists(HWND hDlg)
     g_selButton = 0;
     FillButtonNames(GetDlgItem(hDlg, IDC_BUTTON_LIST));
 
-    WCHAR text[ACTION_TEXT_LEN];
-    for (UINT i = 0; i < ACTION_COUNT; i++) {
-        if (LoadStringW(g_hInst, IDS_ACTION_FIRST + i, text, ACTION_TEXT_LEN) <= 0)
-            text[0] = 0;
-        SendDlgItemMessageW(hDlg, IDC_ACTION_LIST, CB_ADDSTRING, 0, (LPARAM)text);
-    }
+    AddStringsToList(GetDlgItem(hDlg, IDC_ACTION_LIST), IDS_ACTION_FIRST,
+                     IDS_ACTION_FIRST + ACTION_COUNT - 1);
 }
 
 static void ShowSelectedAction(HWND hDlg)
 {
     SendDlgItemMessageW(hDlg, IDC_BUTTON_LIST, CB_SETCURSEL, g_selButton, 0);
     SendDlgItemMessageW(hDlg, IDC_ACTION_LIST, CB_SETCURSEL,
-                        g_working.sysButtonMap[g_selButton] & 0x0F, 0);
+                        g_working.sysButtonMap[g_selButton] & BUTTON_ACTION_MASK, 0);
 }
 
 static void OnDefaultToggle(HWND hDlg)
@@ -86,7 +80,7 @@ BOOL OnButtonCommand(HWND hDlg, int id, int code)
     case IDC_BUTTON_LIST: {
         if (code != CBN_SELCHANGE)
             return FALSE;
-        int sel = Selection(hDlg, IDC_BUTTON_LIST, MAP_BYTES);
+        int sel = Selection(hDlg, IDC_BUTTON_LIST, BUTTON_MAP_SIZE);
         if (sel >= 0) {
             g_selButton = (DWORD)sel;
             ShowSelectedAction(hDlg);
@@ -96,10 +90,10 @@ BOOL OnButtonCommand(HWND hDlg, int id, int code)
     case IDC_ACTION_LIST: {
         if (code != CBN_SELCHANGE)
             return FALSE;
-        int action = Selection(hDlg, IDC_ACTION_LIST, 16);
+        int action = Selection(hDlg, IDC_ACTION_LIST, BUTTON_ACTION_MASK + 1);
         if (action >= 0) {
             BYTE *b = &g_working.sysButtonMap[g_selButton];
-            *b = (BYTE)((*b & 0xF0) | action);
+            *b = (BYTE)((*b & ~BUTTON_ACTION_MASK) | action);
             g_working.defaultButtons = 0;
         }
         return TRUE;

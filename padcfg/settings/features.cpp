@@ -4,7 +4,6 @@
  */
 #include "padcfg.h"
 
-#define CURSOR_NAME_LEN 80
 #define NO_ACTIVE 0xFFFF
 
 static UINT s_firstCursor; /* absolute number of the device's first cursor type */
@@ -20,9 +19,8 @@ static void ListCursorTypes(HWND hDlg)
     s_cursorCount = GetDeviceCursors(&s_firstCursor);
     for (UINT i = 0; i < s_cursorCount; i++) {
         /* Every type keeps its place in the list, named or not. */
-        if (!WTInfoText(WTI_CURSORS + s_firstCursor + i, CSR_NAME, s_cursorName, CURSOR_NAME_LEN) &&
-            LoadStringW(g_hInst, IDS_UNKNOWN, s_cursorName, CURSOR_NAME_LEN) <= 0)
-            s_cursorName[0] = 0;
+        if (!WTInfoText(WTI_CURSORS + s_firstCursor + i, CSR_NAME, s_cursorName, CURSOR_NAME_LEN))
+            LoadText(IDS_UNKNOWN, s_cursorName, CURSOR_NAME_LEN);
         BlankControlCharacters(s_cursorName);
         SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)s_cursorName);
     }

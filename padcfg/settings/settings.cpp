@@ -16,8 +16,6 @@
 
 #define SYSTEM_NAME L"Default System"
 #define SYSTEM_NAME_LEN 14 /* any name that begins so is a system context */
-#define MAP_SIZE 32
-#define ACTION_MASK 0x0F /* the mouse action; the high nibble is carried along */
 /* Cursor categories run from WTI_CURSORS up to WTI_EXTENSIONS. */
 #define MAX_CURSORS (WTI_EXTENSIONS - WTI_CURSORS)
 
@@ -56,11 +54,9 @@ FIX32 GetTabletResolution(void)
     return axis.axResolution;
 }
 
-/* An exact half rounds down. */
 DWORD GetRoundedResolution(void)
 {
-    FIX32 resolution = GetTabletResolution();
-    return (resolution >> 16) + ((resolution & 0xFFFF) > 0x8000 ? 1 : 0);
+    return RoundFixed(GetTabletResolution(), FIX32_BITS);
 }
 
 static UINT ReadUint(UINT category, UINT index)
@@ -117,9 +113,9 @@ BYTE GetCursorButtonCount(void)
     return buttons;
 }
 
-static BOOL ReadButtonMap(UINT cursor, BYTE *map)
+BOOL ReadButtonMap(UINT cursor, BYTE *map)
 {
-    return WTInfoCopy(WTI_CURSORS + cursor, CSR_SYSBTNMAP, map, MAP_SIZE) != 0;
+    return WTInfoCopy(WTI_CURSORS + cursor, CSR_SYSBTNMAP, map, BUTTON_MAP_SIZE) != 0;
 }
 
 static BOOL IsDeviceSystemContext(const LOGCONTEXTW *ctx)
@@ -150,8 +146,8 @@ static BOOL CALLBACK KeepSystemContext(HCTX hctx, LPARAM lParam)
 
 static BOOL SameActions(const BYTE *a, const BYTE *b)
 {
-    for (int i = 0; i < MAP_SIZE; i++)
-        if ((a[i] & ACTION_MASK) != (b[i] & ACTION_MASK))
+    for (int i = 0; i < BUTTON_MAP_SIZE; i++)
+        if ((a[i] & BUTTON_ACTION_MASK) != (b[i] & BUTTON_ACTION_MASK))
             return FALSE;
     return TRUE;
 }
@@ -225,7 +221,7 @@ void ReadSettings(TabletSettings *r)
     /* The default map is learnt by resetting to it and putting the current
        one back, which is only safe when the current one could be read. */
     source->cursor = GetActiveCursor();
-    BYTE defaults[MAP_SIZE];
+    BYTE defaults[BUTTON_MAP_SIZE];
     ZeroMemory(defaults, sizeof(defaults));
     source->mapRead = ReadButtonMap(source->cursor, source->map);
     if (source->mapRead) {
@@ -233,7 +229,7 @@ void ReadSettings(TabletSettings *r)
         ReadButtonMap(source->cursor, defaults);
         WTMgrCsrButtonMap(g_hMgr, source->cursor, NULL, source->map);
     }
-    CopyMemory(r->sysButtonMap, source->map, MAP_SIZE);
+    CopyMemory(r->sysButtonMap, source->map, BUTTON_MAP_SIZE);
     r->defaultButtons = source->defaultButtons = SameActions(r->sysButtonMap, defaults);
 }
 
@@ -241,17 +237,17 @@ void ReadSettings(TabletSettings *r)
    unless the default brings pen actions of its own. */
 static void ApplyDefaultMap(UINT cursor, TabletSettings *r)
 {
-    BYTE kept[MAP_SIZE];
-    for (int i = 0; i < MAP_SIZE; i++)
-        kept[i] = r->sysButtonMap[i] & ~ACTION_MASK;
+    BYTE kept[BUTTON_MAP_SIZE];
+    for (int i = 0; i < BUTTON_MAP_SIZE; i++)
+        kept[i] = r->sysButtonMap[i] & ~BUTTON_ACTION_MASK;
     WTMgrCsrButtonMap(g_hMgr, cursor, NULL, (LPBYTE)WTP_LPDEFAULT);
     if (!ReadButtonMap(cursor, r->sysButtonMap))
         return;
-    for (int i = 0; i < MAP_SIZE; i++)
-        if (r->sysButtonMap[i] & ~ACTION_MASK)
+    for (int i = 0; i < BUTTON_MAP_SIZE; i++)
+        if (r->sysButtonMap[i] & ~BUTTON_ACTION_MASK)
             return;
     ReadButtonMap(cursor, r->sysButtonMap);
-    for (int i = 0; i < MAP_SIZE; i++)
+    for (int i = 0; i < BUTTON_MAP_SIZE; i++)
         r->sysButtonMap[i] |= kept[i];
     WTMgrCsrButtonMap(g_hMgr, cursor, NULL, r->sysButtonMap);
 }
@@ -265,7 +261,7 @@ static void ApplyButtonMap(TabletSettings *r)
     if (source->read && !source->mapRead)
         return;
     if (source->read && r->defaultButtons == source->defaultButtons &&
-        memcmp(r->sysButtonMap, source->map, MAP_SIZE) == 0)
+        memcmp(r->sysButtonMap, source->map, BUTTON_MAP_SIZE) == 0)
         WTMgrCsrButtonMap(g_hMgr, cursor, NULL, (LPBYTE)source->map);
     else if (r->defaultButtons)
         ApplyDefaultMap(cursor, r);
@@ -382,8 +378,8 @@ void ApplySettings(TabletSettings *r)
 static UINT ReachedMouseButtons(const BYTE *map, UINT buttons)
 {
     UINT reached = 0;
-    for (UINT i = 0; i < buttons && i < MAP_SIZE; i++) {
-        BYTE action = map[i] & ACTION_MASK;
+    for (UINT i = 0; i < buttons && i < BUTTON_MAP_SIZE; i++) {
+        BYTE action = map[i] & BUTTON_ACTION_MASK;
         if (action >= SBN_LCLICK && action <= SBN_LDRAG)
             reached |= LEFT_MOUSE;
         else if (action >= SBN_RCLICK && action <= SBN_RDRAG)
@@ -412,7 +408,7 @@ BOOL CommitSettings(HWND hwnd, TabletSettings *r)
 
     UINT cursor = GetActiveCursor();
     BYTE buttons = GetCursorButtonCount();
-    BYTE now[MAP_SIZE];
+    BYTE now[BUTTON_MAP_SIZE];
     ZeroMemory(now, sizeof(now));
     ReadButtonMap(cursor, now);
     UINT lost =
@@ -424,13 +420,9 @@ BOOL CommitSettings(HWND hwnd, TabletSettings *r)
 
     ApplySettings(&saved);
     WCHAR text[2 * MESSAGE_LEN], caption[MESSAGE_LEN];
-    if (LoadStringW(g_hInst, IDS_WILL_DISABLE, text, MESSAGE_LEN) <= 0)
-        text[0] = 0;
-    int length = lstrlenW(text);
-    if (LoadStringW(g_hInst, LostButtonsText(lost), text + length, MESSAGE_LEN) <= 0)
-        text[length] = 0;
-    if (LoadStringW(g_hInst, IDS_WARNING, caption, MESSAGE_LEN) <= 0)
-        caption[0] = 0;
+    int length = LoadText(IDS_WILL_DISABLE, text, MESSAGE_LEN);
+    LoadText(LostButtonsText(lost), text + length, MESSAGE_LEN);
+    LoadText(IDS_WARNING, caption, MESSAGE_LEN);
     if (MessageBoxW(hwnd, text, caption, MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) != IDOK)
         return FALSE;
     ApplySettings(r);
@@ -446,6 +438,6 @@ void ProbeSettings(TabletSettings *working)
     ApplySettings(working);
     ReadSettings(&after);
     working->defaultButtons = after.defaultButtons;
-    CopyMemory(working->sysButtonMap, after.sysButtonMap, MAP_SIZE);
+    CopyMemory(working->sysButtonMap, after.sysButtonMap, BUTTON_MAP_SIZE);
     ApplySettings(&before);
 }

@@ -9,7 +9,7 @@
 #define SENS_INPUT_LEN 40
 #define PERCENT_MAX 100
 #define REF_RES_MAX 500
-#define INCH_IN_CM 166461 /* 2.54 in 16.16 */
+#define INCH_IN_CM 166461 /* 2.54 in 16.16: centimetres in an inch */
 
 TabletSettings g_working;
 TabletSettings g_original;
@@ -27,11 +27,10 @@ static WCHAR s_sensText[SENS_TEXT_LEN];
    per unit of pen travel, in the tablet's own unit. */
 static DWORD PercentOf(FIX32 sensitivity)
 {
-    DWORD e = MulDivHalf(sensitivity, GetTabletResolution(), 0x10000);
+    DWORD e = MulDivHalf(sensitivity, GetTabletResolution(), FIX32_ONE);
     if (GetTabletUnitIndex() == UNITS_CENTIMETERS)
-        e = MulDivHalf(e, INCH_IN_CM, 0x10000);
-    DWORD t = (e / g_refRes) * 100;
-    DWORD p = (t >> 16) + ((t & 0xFFFF) > 0x8000 ? 1 : 0);
+        e = MulDivHalf(e, INCH_IN_CM, FIX32_ONE);
+    DWORD p = RoundFixed((e / g_refRes) * 100, FIX32_BITS);
     return p > PERCENT_MAX ? PERCENT_MAX : p;
 }
 
@@ -42,12 +41,12 @@ const WCHAR *SensitivityText(TabletSettings *r, DWORD percent)
            which it only shows rounded, or capped at 100. */
         r->sensitivity = g_original.sensitivity;
     } else {
-        DWORD s = percent * 65536 * g_refRes;
+        DWORD s = percent * FIX32_ONE * g_refRes;
         if (GetTabletUnitIndex() == UNITS_CENTIMETERS)
-            s = MulDivHalf(s, 0x10000, INCH_IN_CM);
+            s = MulDivHalf(s, FIX32_ONE, INCH_IN_CM);
         /* A resolution too small to divide by (MulDivHalf halves it; 0 among
            them) gives the percentage no meaning: the sensitivity stays. */
-        DWORD v = MulDivHalf(s, 0x10000, GetTabletResolution());
+        DWORD v = MulDivHalf(s, FIX32_ONE, GetTabletResolution());
         if (v != MULDIV_FAILED)
             r->sensitivity = v / 100;
     }
@@ -98,7 +97,8 @@ void FillSetupDialog(HWND hDlg, TabletSettings *r, int units, DWORD keep, DWORD 
 
     CheckDlgButton(hDlg, IDC_DEFAULT_BUTTONS, r->defaultButtons ? BST_CHECKED : BST_UNCHECKED);
     SendDlgItemMessageW(hDlg, IDC_BUTTON_LIST, CB_SETCURSEL, sel, 0);
-    SendDlgItemMessageW(hDlg, IDC_ACTION_LIST, CB_SETCURSEL, r->sysButtonMap[sel & 31] & 0x0F, 0);
+    SendDlgItemMessageW(hDlg, IDC_ACTION_LIST, CB_SETCURSEL,
+                        r->sysButtonMap[sel % BUTTON_MAP_SIZE] & BUTTON_ACTION_MASK, 0);
 
     CheckDlgButton(hDlg, IDC_WHOLE_TABLET, r->wholeTablet ? BST_CHECKED : BST_UNCHECKED);
     if (GetDlgItem(hDlg, IDC_KEEP_ASPECT))
@@ -114,12 +114,6 @@ void FillSetupDialog(HWND hDlg, TabletSettings *r, int units, DWORD keep, DWORD 
     EnableControlRange(hDlg, IDC_ACTION_LIST, IDC_ACTION_LIST, !r->defaultButtons);
     EnableControlRange(hDlg, IDC_KEEP_ASPECT, IDC_KEEP_ASPECT, !r->wholeTablet);
     EnableControlRange(hDlg, IDC_WIDTH_LABEL, IDC_AREA, !r->wholeTablet);
-}
-
-/* Rounded like the driver's resolution: an exact half rounds down. */
-static DWORD RoundFix(FIX32 v)
-{
-    return (v >> 16) + ((v & 0xFFFF) > 0x8000 ? 1 : 0);
 }
 
 static void OnInitDialog(HWND hDlg)
@@ -139,18 +133,14 @@ static void OnInitDialog(HWND hDlg)
     if (g_refRes == 0)
         g_refRes = 1;
     g_sensPercent = s_percentAtEntry = PercentOf(g_working.sensitivity);
-    g_areaStep = RoundFix(GetTabletResolution() / 100);
+    /* A hundredth of the tablet's unit, rounded like its resolution. */
+    g_areaStep = RoundFixed(GetTabletResolution() / 100, FIX32_BITS);
     if (g_areaStep == 0)
         g_areaStep = 1;
 
     FillButtonLists(hDlg);
 
-    WCHAR text[40];
-    for (UINT id = IDS_INCHES; id <= IDS_CENTIMETERS; id++) {
-        if (LoadStringW(g_hInst, id, text, ARRAYSIZE(text)) <= 0)
-            text[0] = 0;
-        SendDlgItemMessageW(hDlg, IDC_UNITS, CB_ADDSTRING, 0, (LPARAM)text);
-    }
+    AddStringsToList(GetDlgItem(hDlg, IDC_UNITS), IDS_INCHES, IDS_CENTIMETERS);
 
     PrepareAreaControl(GetDlgItem(hDlg, IDC_AREA));
     FillSetupDialog(hDlg, &g_working, g_setupUnits, g_keepAspect, g_selButton);

@@ -5,10 +5,6 @@
  */
 #include "padcfg.h"
 
-#define TEMPLATE_LEN 80
-#define DEVICE_NAME_LEN 200
-/* The template with one "%s" replaced by at most the whole device name. */
-#define DRIVER_LINE_LEN (TEMPLATE_LEN + DEVICE_NAME_LEN)
 
 /* Logs the user off after the restart prompt; one place, so that tests can
    put a recorder here and no test can end the session. */
@@ -34,24 +30,18 @@ static WCHAR *FindVersionToken(WCHAR *name)
     return token;
 }
 
+/* The version takes the place of the driver line's "%s", however long. */
 static void ShowDriverVersion(HWND hDlg)
 {
-    WCHAR format[TEMPLATE_LEN];
     WCHAR name[DEVICE_NAME_LEN] = L"";
-    WCHAR line[DRIVER_LINE_LEN];
-
-    if (!GetDlgItemTextW(hDlg, IDC_ABOUT_DRIVER, format, TEMPLATE_LEN))
-        return;
     WTInfoText(WTI_DEVICES + GetTabletDevice(), DVC_NAME, name, DEVICE_NAME_LEN);
 
     const WCHAR *version = FindVersionToken(name);
     if (!version) {
-        if (LoadStringW(g_hInst, IDS_UNKNOWN, name, DEVICE_NAME_LEN) <= 0)
-            name[0] = 0;
+        LoadText(IDS_UNKNOWN, name, DEVICE_NAME_LEN);
         version = name;
     }
-    wsprintfW(line, format, version);
-    SetDlgItemTextW(hDlg, IDC_ABOUT_DRIVER, line);
+    FillTemplateLine(hDlg, IDC_ABOUT_DRIVER, version, TEMPLATE_LINE_LEN);
 }
 
 INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)

@@ -10,8 +10,6 @@
 
 #include <wchar.h>
 
-#define NAME_LEN 200
-#define TEMPLATE_LEN 80
 #define LINE_LEN 80
 #define FORMAT_MARK L"ormat: " /* "Format: " or "format: " */
 
@@ -24,21 +22,21 @@ static BOOL IsSeparator(WCHAR c)
     return c == ';' || c == '\r' || c == '\n';
 }
 
-/* A line whose control text is its template: arg takes the place of %s.
-   The driver's text can be longer than the line, which then is cut. */
-static void FillLine(HWND dlg, int id, const WCHAR *arg)
+void FillTemplateLine(HWND dlg, int id, LPCTSTR arg, int chars)
 {
-    WCHAR templ[TEMPLATE_LEN], whole[TEMPLATE_LEN + NAME_LEN], line[LINE_LEN];
-    GetDlgItemTextW(dlg, id, templ, TEMPLATE_LEN);
-    wsprintfW(whole, templ, arg);
-    lstrcpynW(line, whole, LINE_LEN);
-    SetDlgItemTextW(dlg, id, line);
+    TCHAR templ[TEMPLATE_LEN], whole[TEMPLATE_LINE_LEN];
+    if (!GetDlgItemText(dlg, id, templ, TEMPLATE_LEN))
+        return;
+    wsprintf(whole, templ, arg);
+    if (chars < TEMPLATE_LINE_LEN)
+        whole[chars - 1] = 0;
+    SetDlgItemText(dlg, id, whole);
 }
 
 static void ShowIdentification(HWND dlg)
 {
-    WCHAR name[NAME_LEN] = L"";
-    WTInfoText(WTI_DEVICES + GetTabletDevice(), DVC_NAME, name, NAME_LEN);
+    WCHAR name[DEVICE_NAME_LEN] = L"";
+    WTInfoText(WTI_DEVICES + GetTabletDevice(), DVC_NAME, name, DEVICE_NAME_LEN);
 
     /* The first part, after any separators in front of it. */
     WCHAR *p = name;
@@ -62,11 +60,10 @@ static void ShowIdentification(HWND dlg)
         *p = 0;
         BlankControlCharacters(format);
     } else {
-        if (LoadStringW(g_hInst, IDS_UNKNOWN, unknown, LINE_LEN) <= 0)
-            unknown[0] = 0;
+        LoadText(IDS_UNKNOWN, unknown, LINE_LEN);
         format = unknown;
     }
-    FillLine(dlg, IDC_INFO_FORMAT, format);
+    FillTemplateLine(dlg, IDC_INFO_FORMAT, format, LINE_LEN);
 }
 
 static void ShowValues(HWND dlg)
@@ -82,15 +79,10 @@ static void OnInitDialog(HWND dlg)
 {
     s_units = (WORD)g_units;
     ShowIdentification(dlg);
-    FillLine(dlg, IDC_INFO_CURSOR, GetActiveCursorName());
+    FillTemplateLine(dlg, IDC_INFO_CURSOR, GetActiveCursorName(), LINE_LEN);
 
     HWND list = GetDlgItem(dlg, IDC_INFO_UNITS);
-    for (UINT id = IDS_INCHES; id <= IDS_CENTIMETERS; id++) {
-        WCHAR text[LINE_LEN];
-        if (LoadStringW(g_hInst, id, text, LINE_LEN) <= 0)
-            text[0] = 0;
-        SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)text);
-    }
+    AddStringsToList(list, IDS_INCHES, IDS_CENTIMETERS);
     SendMessageW(list, CB_SETCURSEL, s_units, 0);
     ShowValues(dlg);
 }

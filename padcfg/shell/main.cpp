@@ -25,11 +25,29 @@ static TileRecord s_tiles[] = {
 
 TileLayout g_tileLayout = {3, 1, s_tiles};
 
+int LoadText(UINT stringId, LPTSTR text, int chars)
+{
+    int length = LoadString(g_hInst, stringId, text, chars);
+    if (length <= 0) {
+        text[0] = 0;
+        length = 0;
+    }
+    return length;
+}
+
+void AddStringsToList(HWND list, UINT first, UINT last)
+{
+    TCHAR text[LIST_TEXT_LEN];
+    for (UINT id = first; id <= last; id++) {
+        LoadText(id, text, LIST_TEXT_LEN);
+        SendMessage(list, CB_ADDSTRING, 0, (LPARAM)text);
+    }
+}
+
 void ShowErrorBox(HWND owner, UINT stringId)
 {
     WCHAR text[MESSAGE_LEN];
-    if (LoadStringW(g_hInst, stringId, text, MESSAGE_LEN) <= 0)
-        text[0] = 0;
+    LoadText(stringId, text, MESSAGE_LEN);
     MessageBoxW(owner, text, g_szCaption, MB_ICONERROR);
 }
 
@@ -60,8 +78,7 @@ BOOL InitApplication(HINSTANCE hInstance, HINSTANCE hPrevInstance)
 
     /* The start-up error boxes load their text from here. */
     g_hInst = hInstance;
-    if (LoadStringW(hInstance, IDS_CAPTION, g_szCaption, CAPTION_LEN) <= 0)
-        g_szCaption[0] = 0;
+    LoadText(IDS_CAPTION, g_szCaption, CAPTION_LEN);
     if (ActivateRunningCopy())
         return FALSE;
 

@@ -19,12 +19,6 @@ static void SetSlot(HWND tile, int slot, LONG_PTR value)
     SetWindowLongPtrW(tile, slot * sizeof(LONG_PTR), value);
 }
 
-static LRESULT Notify(HWND tile, UINT code)
-{
-    return SendMessageW(GetParent(tile), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(tile), code),
-                        (LPARAM)tile);
-}
-
 static HWND CreateOneTile(HWND parent, TileRecord *record, int row, int col)
 {
     HINSTANCE hInstance = (HINSTANCE)GetWindowLongPtrW(parent, GWLP_HINSTANCE);
@@ -32,8 +26,7 @@ static HWND CreateOneTile(HWND parent, TileRecord *record, int row, int col)
     int cy = GetSystemMetrics(SM_CYICON);
     WCHAR caption[TILE_CAPTION_LEN];
 
-    if (LoadStringW(hInstance, record->captionId, caption, TILE_CAPTION_LEN) <= 0)
-        caption[0] = 0;
+    LoadText(record->captionId, caption, TILE_CAPTION_LEN);
     record->tile = CreateWindowExW(0, TILE_CLASS, caption, WS_CHILD | WS_CLIPSIBLINGS, col * 3 * cx,
                                    row * 2 * cy, 3 * cx, 2 * cy, parent, NULL, hInstance, NULL);
     if (!record->tile)
@@ -112,7 +105,7 @@ static void PaintTile(HWND hwnd)
         CreateFontW(8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, L"Helv");
     if (font) {
         SetBkMode(hdc, TRANSPARENT);
-        if ((HWND)Notify(hwnd, TN_QUERYFOCUS) == hwnd) {
+        if ((HWND)NotifyParent(hwnd, TN_QUERYFOCUS) == hwnd) {
             SetTextColor(hdc, GetSysColor(COLOR_CAPTIONTEXT));
             SetBkColor(hdc, GetSysColor(COLOR_ACTIVECAPTION));
         } else {
@@ -140,7 +133,7 @@ static void OnKeyDown(HWND hwnd, WPARAM key)
 {
     switch (key) {
     case VK_RETURN:
-        Notify(hwnd, TN_OPEN); /* returns when the dialog has closed */
+        NotifyParent(hwnd, TN_OPEN); /* returns when the dialog has closed */
         SetFocus(hwnd);
         break;
     case VK_LEFT:
@@ -163,7 +156,7 @@ LRESULT CALLBACK TileWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SETFOCUS:
         InvalidateRect(hwnd, NULL, TRUE);
-        Notify(hwnd, TN_FOCUSED);
+        NotifyParent(hwnd, TN_FOCUSED);
         return 0;
     case WM_KILLFOCUS:
         InvalidateRect(hwnd, NULL, TRUE);
@@ -176,7 +169,7 @@ LRESULT CALLBACK TileWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_LBUTTONDBLCLK:
         SetFocus(hwnd);
-        Notify(hwnd, TN_OPEN);
+        NotifyParent(hwnd, TN_OPEN);
         return 0;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);

@@ -6,7 +6,6 @@
 #include "padcfg.h"
 
 #define FRAGMENT_LEN 20
-#define DEVICE_NAME_LEN 200
 
 /* Device categories run from WTI_DEVICES up to WTI_CURSORS; a driver that
    answers for every index must not keep the search going for ever. */
@@ -40,8 +39,7 @@ WORD GetTabletDevice(void)
     g_tabletDeviceChosen = TRUE; /* a search that finds nothing is not repeated either */
 
     WCHAR fragment[FRAGMENT_LEN];
-    if (LoadStringW(g_hInst, IDS_DEVICE_FRAGMENT, fragment, FRAGMENT_LEN) <= 0)
-        fragment[0] = 0;
+    LoadText(IDS_DEVICE_FRAGMENT, fragment, FRAGMENT_LEN);
 
     for (int pass = 0; pass < 2; pass++) {
         WTPKT mode;
