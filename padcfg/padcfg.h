@@ -11,6 +11,7 @@
 
 #define CAPTION_LEN 50
 #define MESSAGE_LEN 80
+#define PROMPT_LEN 200 /* the longest message, the restart prompt, whole */
 
 extern HINSTANCE g_hInst;
 extern WCHAR g_szCaption[CAPTION_LEN]; /* class name and title, string 1 */

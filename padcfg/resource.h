@@ -95,6 +95,10 @@
 #define IDS_OUT_OF_RANGE 13
 #define IDS_NO_DRIVER 40
 #define IDS_NO_MEMORY 41
+#define IDS_RESTART_TITLE 42 /* the prompt after the driver's own dialog */
+#define IDS_RESTART 43
+#define IDS_NO_HELP_TITLE 44 /* the commands kept for help */
+#define IDS_NO_HELP 45
 #define IDS_WARNING 50
 #define IDS_WILL_DISABLE 51
 #define IDS_MOUSE_COMPLETELY 52
@@ -104,6 +108,10 @@
 #define IDS_ACTION_FIRST 60 /* 60 to 69: the mouse actions, by action code */
 #define IDS_INCHES 70
 #define IDS_CENTIMETERS 71
+#define IDS_INCH_SIGN 72 /* behind a length in inches */
+#define IDS_CM_SIGN 73
+#define IDS_DPI 74 /* behind a resolution */
+#define IDS_DPCM 75
 #define IDS_UNKNOWN 80
 #define IDS_DEVICE_FRAGMENT 100 /* preferred tablet name, in the block 96 to 111 */
 

@@ -17,6 +17,7 @@
 #define MAX_FRACTION_DIGITS 6     /* 999999 << 10 still fits 32 bits */
 #define STEPS_PER_UNIT 100        /* the fields show hundredths */
 #define FORMAT_LEN 22
+#define SIGN_LEN 8
 
 /* Every proportional step of the panel goes through here: halving each
    operand keeps MulDiv's signed operands positive for any unsigned value. */
@@ -77,13 +78,14 @@ DWORD TabletToDisplay(DWORD value, int units, int kind)
     return v;
 }
 
-static const WCHAR *LengthSuffix(int units)
+/* The unit's sign behind a length, or behind a resolution with
+   KIND_RESOLUTION; none in counts. */
+static void LoadUnitSign(int units, int kind, LPTSTR sign)
 {
-    if (units == UNITS_INCHES)
-        return L"\"";
-    if (units == UNITS_CENTIMETERS)
-        return L" cm";
-    return L"";
+    static const UINT length[] = {IDS_INCH_SIGN, IDS_CM_SIGN}, resolution[] = {IDS_DPI, IDS_DPCM};
+    sign[0] = 0;
+    if (units == UNITS_INCHES || units == UNITS_CENTIMETERS)
+        LoadText((kind & KIND_RESOLUTION) ? resolution[units] : length[units], sign, SIGN_LEN);
 }
 
 const WCHAR *FormatTabletValue(DWORD value, int units, int kind)
@@ -91,14 +93,10 @@ const WCHAR *FormatTabletValue(DWORD value, int units, int kind)
     static WCHAR s_text[FORMAT_LEN];
 
     DWORD v = TabletToDisplay(value, units, kind);
-    const WCHAR *suffix;
-    if (kind & KIND_RESOLUTION) {
-        if (units != UNITS_INCHES && units != UNITS_CENTIMETERS)
-            return NULL;
-        suffix = units == UNITS_INCHES ? L" dpi" : L" dpcm";
-    } else {
-        suffix = LengthSuffix(units);
-    }
+    if ((kind & KIND_RESOLUTION) && units != UNITS_INCHES && units != UNITS_CENTIMETERS)
+        return NULL;
+    TCHAR suffix[SIGN_LEN];
+    LoadUnitSign(units, kind, suffix);
 
     if (v == 0) {
         lstrcpyW(s_text, L"0");
@@ -248,8 +246,8 @@ int ParseTabletValue(WCHAR *text, DWORD *stored, int units, int kind)
     BOOL usable = ReadTabletAxis(kind, &axis);
     DWORD extent = (DWORD)(axis.axMax - axis.axMin);
 
-    WCHAR suffix[8];
-    lstrcpyW(suffix, LengthSuffix(units));
+    WCHAR suffix[SIGN_LEN];
+    LoadUnitSign(units, 0, suffix);
     StripBlanks(suffix);
     StripBlanks(text);
     if (!text[0])

@@ -66,12 +66,10 @@ INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
 /* The driver's change takes effect only in a new session. */
 static void OfferLogOff(HWND owner)
 {
-    int answer = MessageBoxW(owner,
-                             L"Your tablet driver settings have changed. You will need to exit and "
-                             L"restart windows for the change to take effect. Choose OK to restart "
-                             L"Windows NOW.",
-                             L"Tablet Driver Settings Change", MB_OKCANCEL | MB_ICONEXCLAMATION);
-    if (answer == IDOK)
+    TCHAR text[PROMPT_LEN], title[MESSAGE_LEN];
+    LoadText(IDS_RESTART, text, PROMPT_LEN);
+    LoadText(IDS_RESTART_TITLE, title, MESSAGE_LEN);
+    if (MessageBox(owner, text, title, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK)
         g_exitWindowsEx(EWX_LOGOFF, 0xFFFFFFFF); /* a refusal leaves the panel running */
 }
 

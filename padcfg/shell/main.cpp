@@ -142,6 +142,14 @@ BOOL InitInstance(HINSTANCE hInstance, int nCmdShow)
     return TRUE;
 }
 
+static void ShowNoHelp(HWND hwnd)
+{
+    TCHAR text[MESSAGE_LEN], title[MESSAGE_LEN];
+    LoadText(IDS_NO_HELP, text, MESSAGE_LEN);
+    LoadText(IDS_NO_HELP_TITLE, title, MESSAGE_LEN);
+    MessageBox(hwnd, text, title, MB_OK);
+}
+
 static TileRecord *TileOfCommand(UINT command)
 {
     return &g_tileLayout.records[command - IDM_INFORMATION];
@@ -197,7 +205,7 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
         break;
     default:
         if (id >= IDM_HELP_FIRST && id <= IDM_HELP_LAST)
-            MessageBoxW(hwnd, L"To be supplied.", L"NO HELP YET!", MB_OK);
+            ShowNoHelp(hwnd);
         break;
     }
     return 0;
