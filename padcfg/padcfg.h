@@ -39,6 +39,20 @@ struct TileLayout {
 
 extern TileLayout g_tileLayout;
 
+#define CURSOR_NAME_LEN 80
+
+/* What lasts for the whole run of the panel, beyond any one dialog; all
+   zero at start. */
+struct PanelState {
+    int units;         /* of the Information and Setup dialogs: 0 inches, 1 cm */
+    DWORD keepAspect;  /* "Preserve Aspect Ratio" of the Setup dialog */
+    BOOL deviceChosen; /* the tablet device has been looked for, found or not */
+    WORD tabletDevice;
+    WCHAR cursorName[CURSOR_NAME_LEN]; /* the active cursor's name found last */
+};
+
+extern PanelState g_panel;
+
 BOOL InitApplication(HINSTANCE hInstance, HINSTANCE hPrevInstance);
 BOOL InitInstance(HINSTANCE hInstance, int nCmdShow);
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -86,11 +100,6 @@ extern BOOL(WINAPI *g_exitWindowsEx)(UINT flags, DWORD reserved);
 
 /* ---- shell/info.cpp ---------------------------------------------------- */
 
-#define CURSOR_NAME_LEN 80
-
-extern int g_units; /* display units of the Information and Setup dialogs: 0 inches, 1 cm */
-/* The last active cursor's name, kept for the whole run. */
-extern WCHAR g_cursorName[CURSOR_NAME_LEN];
 INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 const WCHAR *GetActiveCursorName(void);
 
@@ -129,9 +138,6 @@ UINT WTInfoText(UINT category, UINT index, WCHAR *buffer, UINT chars);
 void BlankControlCharacters(WCHAR *text);
 
 /* ---- wintab/device.cpp ------------------------------------------------- */
-
-extern BOOL g_tabletDeviceChosen;
-extern WORD g_tabletDevice;
 
 WORD GetTabletDevice(void);
 
@@ -198,7 +204,6 @@ void ProbeSettings(TabletSettings *working);
 extern TabletSettings g_working;  /* the settings being edited */
 extern TabletSettings g_original; /* as read at opening; Cancel and Revert put it back */
 extern int g_setupUnits;          /* units of the area fields */
-extern DWORD g_keepAspect;        /* "Preserve Aspect Ratio", for the whole run */
 extern DWORD g_sensPercent;
 extern DWORD g_refRes; /* lines per unit that 100 % stands for */
 

@@ -371,7 +371,7 @@ void PrepareAreaControl(HWND control)
 static void TakeFieldValue(int bit, DWORD v)
 {
     const AreaRect before = *AreaOf(&g_working);
-    SetAreaField(s_fields[bit].edit, v, g_keepAspect, &g_working);
+    SetAreaField(s_fields[bit].edit, v, g_panel.keepAspect, &g_working);
     const AreaRect *after = AreaOf(&g_working);
     if ((after->right == after->left || after->bottom == after->top) &&
         memcmp(after, &before, sizeof(before)) != 0) {
@@ -433,7 +433,7 @@ static void OnWholeTablet(HWND hDlg)
         StoreArea(&g_working, 0, 0, GetTabletWidth(), GetTabletHeight());
         ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
         SendArea(hDlg, FALSE);
-    } else if (g_keepAspect) {
+    } else if (g_panel.keepAspect) {
         FitAreaToAspect(&g_working);
         ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
         SendArea(hDlg, FALSE);
@@ -443,9 +443,9 @@ static void OnWholeTablet(HWND hDlg)
 
 static void OnKeepAspect(HWND hDlg)
 {
-    g_keepAspect = !IsDlgButtonChecked(hDlg, IDC_KEEP_ASPECT);
-    CheckDlgButton(hDlg, IDC_KEEP_ASPECT, g_keepAspect ? BST_CHECKED : BST_UNCHECKED);
-    if (g_keepAspect) {
+    g_panel.keepAspect = !IsDlgButtonChecked(hDlg, IDC_KEEP_ASPECT);
+    CheckDlgButton(hDlg, IDC_KEEP_ASPECT, g_panel.keepAspect ? BST_CHECKED : BST_UNCHECKED);
+    if (g_panel.keepAspect) {
         FitAreaToAspect(&g_working);
         ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
         SendArea(hDlg, FALSE);
@@ -459,7 +459,7 @@ static BOOL OnAreaControl(HWND hDlg, int code)
     case SAN_CHANGED: {
         AreaRect q = {0, 0, 0, 0};
         SendMessageW(GetDlgItem(hDlg, IDC_AREA), CM_READ, 0, (LPARAM)&q);
-        TakeControlArea(code == SAN_CHANGED ? g_keepAspect : 0, &q, &g_working);
+        TakeControlArea(code == SAN_CHANGED ? g_panel.keepAspect : 0, &q, &g_working);
         ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
         SendArea(hDlg, FALSE);
         return TRUE;

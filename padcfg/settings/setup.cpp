@@ -14,7 +14,6 @@
 TabletSettings g_working;
 TabletSettings g_original;
 int g_setupUnits;
-DWORD g_keepAspect;
 DWORD g_sensPercent;
 DWORD g_refRes;
 
@@ -118,9 +117,9 @@ void FillSetupDialog(HWND hDlg, TabletSettings *r, int units, DWORD keep, DWORD 
 
 static void OnInitDialog(HWND hDlg)
 {
-    g_setupUnits = g_units;
-    s_unitsAtEntry = g_units;
-    s_aspectAtEntry = g_keepAspect;
+    g_setupUnits = g_panel.units;
+    s_unitsAtEntry = g_panel.units;
+    s_aspectAtEntry = g_panel.keepAspect;
     g_selButton = 0;
 
     ReadSettings(&g_working);
@@ -143,7 +142,7 @@ static void OnInitDialog(HWND hDlg)
     AddStringsToList(GetDlgItem(hDlg, IDC_UNITS), IDS_INCHES, IDS_CENTIMETERS);
 
     PrepareAreaControl(GetDlgItem(hDlg, IDC_AREA));
-    FillSetupDialog(hDlg, &g_working, g_setupUnits, g_keepAspect, g_selButton);
+    FillSetupDialog(hDlg, &g_working, g_setupUnits, g_panel.keepAspect, g_selButton);
 }
 
 /* A button chosen with the keyboard takes the focus and flashes, as a click
@@ -161,14 +160,14 @@ static void PressFeedback(HWND hDlg, int id)
 static void OnRevert(HWND hDlg)
 {
     g_setupUnits = s_unitsAtEntry;
-    g_keepAspect = s_aspectAtEntry;
+    g_panel.keepAspect = s_aspectAtEntry;
     g_working = g_original;
     ApplySettings(&g_working);
     /* The percentage too, as the opening computes it, so that the field
        shows what the driver now holds. */
     g_sensPercent = s_percentAtEntry;
     PressFeedback(hDlg, IDC_REVERT);
-    FillSetupDialog(hDlg, &g_working, g_setupUnits, g_keepAspect, g_selButton);
+    FillSetupDialog(hDlg, &g_working, g_setupUnits, g_panel.keepAspect, g_selButton);
 }
 
 static void SetSensitivityText(HWND hDlg)
@@ -183,7 +182,7 @@ static BOOL OnCommand(HWND hDlg, int id, int code)
         PressFeedback(hDlg, IDOK);
         /* The units are taken with the settings, not when they are refused. */
         if (CommitSettings(hDlg, &g_working)) {
-            g_units = g_setupUnits;
+            g_panel.units = g_setupUnits;
             EndDialog(hDlg, 1);
         }
         return TRUE;

@@ -13,9 +13,7 @@
 #define LINE_LEN 80
 #define FORMAT_MARK L"ormat: " /* "Format: " or "format: " */
 
-int g_units;
-WCHAR g_cursorName[CURSOR_NAME_LEN];
-static WORD s_units; /* the dialog's choice; reaches g_units only through OK */
+static WORD s_units; /* the dialog's choice; reaches g_panel.units only through OK */
 
 static BOOL IsSeparator(WCHAR c)
 {
@@ -77,7 +75,7 @@ static void ShowValues(HWND dlg)
 
 static void OnInitDialog(HWND dlg)
 {
-    s_units = (WORD)g_units;
+    s_units = (WORD)g_panel.units;
     ShowIdentification(dlg);
     FillTemplateLine(dlg, IDC_INFO_CURSOR, GetActiveCursorName(), LINE_LEN);
 
@@ -98,7 +96,7 @@ INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            g_units = s_units;
+            g_panel.units = s_units;
             EndDialog(hDlg, 1);
             return TRUE;
         case IDCANCEL:
@@ -125,8 +123,8 @@ const WCHAR *GetActiveCursorName(void)
 {
     UINT cursor;
     if (FindActiveCursor(&cursor)) {
-        WTInfoText(WTI_CURSORS + cursor, CSR_NAME, g_cursorName, CURSOR_NAME_LEN);
-        BlankControlCharacters(g_cursorName);
+        WTInfoText(WTI_CURSORS + cursor, CSR_NAME, g_panel.cursorName, CURSOR_NAME_LEN);
+        BlankControlCharacters(g_panel.cursorName);
     }
-    return g_cursorName;
+    return g_panel.cursorName;
 }

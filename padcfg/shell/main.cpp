@@ -9,6 +9,7 @@ HINSTANCE g_hInst;
 WCHAR g_szCaption[CAPTION_LEN];
 HMGR g_hMgr;
 HWND g_focusTile;
+PanelState g_panel;
 
 /* A close that came while the driver's own dialog ran the panel's messages:
    it waits until the call returns, since closing releases the library the

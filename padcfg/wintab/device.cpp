@@ -11,9 +11,6 @@
    answers for every index must not keep the search going for ever. */
 #define MAX_DEVICES (WTI_CURSORS - WTI_DEVICES)
 
-BOOL g_tabletDeviceChosen;
-WORD g_tabletDevice;
-
 /* Whether device n exists and reports X and Y as absolute positions: a device
    that reports relative motion is a mouse, not a tablet. */
 static BOOL ReadPacketMode(UINT n, WTPKT *mode)
@@ -34,9 +31,9 @@ static BOOL DeviceNameHolds(UINT n, const WCHAR *fragment)
 
 WORD GetTabletDevice(void)
 {
-    if (g_tabletDeviceChosen)
-        return g_tabletDevice;
-    g_tabletDeviceChosen = TRUE; /* a search that finds nothing is not repeated either */
+    if (g_panel.deviceChosen)
+        return g_panel.tabletDevice;
+    g_panel.deviceChosen = TRUE; /* a search that finds nothing is not repeated either */
 
     WCHAR fragment[FRAGMENT_LEN];
     LoadText(IDS_DEVICE_FRAGMENT, fragment, FRAGMENT_LEN);
@@ -47,10 +44,10 @@ WORD GetTabletDevice(void)
             if (mode & (PK_X | PK_Y))
                 continue;
             if (pass == 1 || DeviceNameHolds(n, fragment)) {
-                g_tabletDevice = (WORD)n;
-                return g_tabletDevice;
+                g_panel.tabletDevice = (WORD)n;
+                return g_panel.tabletDevice;
             }
         }
     }
-    return g_tabletDevice;
+    return g_panel.tabletDevice;
 }

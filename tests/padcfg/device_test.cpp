@@ -12,8 +12,6 @@ class DeviceChoice : public ::testing::Test
   protected:
     void SetUp() override
     {
-        g_tabletDeviceChosen = FALSE;
-        g_tabletDevice = 0;
         UseDriver(DRIVER_STANDIN);
         StartCallLog();
     }
@@ -43,7 +41,7 @@ TEST_F(DeviceChoice, ARelativeDeviceIsPassedOver)
     EXPECT_EQ(1, GetTabletDevice());
 
     Devices({{PK_Y, "Mouse with relative Y"}, {0, "QUORAX Tablet"}});
-    g_tabletDeviceChosen = FALSE;
+    g_panel.deviceChosen = FALSE;
     UnloadWintab();
     EXPECT_EQ(1, GetTabletDevice());
 }

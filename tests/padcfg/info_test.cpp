@@ -112,7 +112,7 @@ TEST_F(Info, TheUnitsChosenCarryOverOnlyThroughOK)
             EXPECT_EQ(cm, Values(dlg));
             PressKey(dlg, VK_ESCAPE);
         }));
-    EXPECT_EQ(0, g_units);
+    EXPECT_EQ(0, g_panel.units);
 
     Open([&](HWND dlg) {
         EXPECT_EQ(L"Inches", ChosenText(dlg, IDC_INFO_UNITS));
@@ -120,7 +120,7 @@ TEST_F(Info, TheUnitsChosenCarryOverOnlyThroughOK)
         Choose(dlg, IDC_INFO_UNITS, 1);
         Click(dlg, IDOK);
     });
-    EXPECT_EQ(1, g_units);
+    EXPECT_EQ(1, g_panel.units);
     Open([&](HWND dlg) {
         EXPECT_EQ(L"Centimeters", ChosenText(dlg, IDC_INFO_UNITS));
         EXPECT_EQ(cm, Values(dlg));
@@ -135,7 +135,7 @@ TEST_F(Info, TheUnitsChosenCarryOverOnlyThroughOK)
         EXPECT_EQ((Texts{L"11.81\"", L"7.88\"", L"1018.91 dpi", L"1018.91 dpi"}), Values(dlg));
         Click(dlg, IDOK);
     });
-    EXPECT_EQ(0, g_units);
+    EXPECT_EQ(0, g_panel.units);
     ASSERT_NE((HWND)NULL, RestartPanel("[Device0]\r\nX=0, 12000, 1, 0\r\n"));
     Open([&](HWND dlg) {
         EXPECT_EQ((Texts{L"0\"", L"12\"", L"0 dpi", L"1000 dpi"}), Values(dlg));

@@ -52,12 +52,8 @@ static BOOL WINAPI RecordLogOff(UINT flags, DWORD reserved)
 
 void ResetPanelState()
 {
-    g_tabletDeviceChosen = FALSE;
-    g_tabletDevice = 0;
-    g_units = 0;
-    g_cursorName[0] = 0;
+    ZeroMemory(&g_panel, sizeof(g_panel));
     g_pointContext = NULL;
-    g_keepAspect = 0;
     g_exitWindowsEx = RecordLogOff;
     g_logOffs.clear();
 }
@@ -230,7 +226,7 @@ void StopPanel()
 HWND RestartPanel(const std::string &ini)
 {
     StopPanel();
-    g_tabletDeviceChosen = FALSE;
+    g_panel.deviceChosen = FALSE;
     UseDriver(DRIVER_STANDIN);
     UseTablet(ini);
     return StartPanel();

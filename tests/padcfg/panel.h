@@ -56,8 +56,9 @@ PenEventProc StandinPen();
 /* Whether the mouse pointer shows. */
 bool PointerShown();
 
-/* Puts back what lasts for the whole run of the panel (the chosen tablet
-   device, the display units, ...); runs before every test by itself. */
+/* Puts back what lasts for the whole run of the panel (its record g_panel:
+   the chosen tablet device, the display units, ...); runs before every test
+   by itself. */
 void ResetPanelState();
 
 /* Log-off requests the panel made (the real one is never called in tests). */

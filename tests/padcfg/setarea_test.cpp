@@ -38,7 +38,7 @@ class SetArea : public ::testing::Test
     {
         UnloadWintab();
         UseTablet(ini);
-        g_tabletDeviceChosen = FALSE;
+        g_panel.deviceChosen = FALSE;
         WTInfoW(0, 0, NULL);
         ASSERT_TRUE(StandinLoaded());
         pen = StandinPen();

@@ -471,7 +471,7 @@ TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
         std::string maps;
         AreaRect taken = {0, 0, 0, 0};
         int beeps = 0;
-        g_keepAspect = c.keep;
+        g_panel.keepAspect = c.keep;
         Open(Tablet(c.axes, c.area.left, c.area.right, c.area.top, c.area.bottom), [&](HWND dlg) {
             before = Contexts();
             maps = DriverState().substr(before.size() * sizeof(LOGCONTEXTW));
