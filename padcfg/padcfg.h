@@ -201,38 +201,45 @@ void ProbeSettings(TabletSettings *working);
 #define SENS_TEXT_LEN 24
 #define STATUS_LEN 80
 
-extern TabletSettings g_working;  /* the settings being edited */
-extern TabletSettings g_original; /* as read at opening; Cancel and Revert put it back */
-extern int g_setupUnits;          /* units of the area fields */
-extern DWORD g_sensPercent;
-extern DWORD g_refRes; /* lines per unit that 100 % stands for */
-
-INT_PTR CALLBACK SetupDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
-void FillSetupDialog(HWND hDlg, TabletSettings *r, int units, DWORD keep, DWORD sel);
-const WCHAR *SensitivityText(TabletSettings *r, DWORD percent);
-
-/* buttons.cpp */
-extern DWORD g_selButton;
-void FillButtonLists(HWND hDlg);
-BOOL OnButtonCommand(HWND hDlg, int id, int code);
-
-/* area.cpp */
 struct AreaRect {
     DWORD left, top, right, bottom;
 };
-extern DWORD g_areaStep;
-extern DWORD g_screenAspect; /* the screen's height / width, 16.16 */
-extern DWORD g_maxAreaW, g_maxAreaH;
-extern AreaRect g_shownArea;
 
-DWORD Recentre(DWORD p, DWORD s0, DWORD s, DWORD extent);
-void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r);
-void FitAreaToAspect(TabletSettings *r);
-void TakeControlArea(DWORD keep, AreaRect *q, TabletSettings *r);
-void PrepareAreaControl(HWND control);
-void ShowAreaFields(HWND hDlg, const TabletSettings *r, int units, BOOL all);
-void ShowStatus(HWND hDlg, UINT stringId);
-BOOL OnAreaCommand(HWND hDlg, int id, int code);
+/* The Setup dialog's state, one record while it is open (its DWLP_USER). */
+struct SetupState {
+    HWND hDlg;
+    TabletSettings working;  /* the settings being edited */
+    TabletSettings original; /* as read at opening; Cancel and Revert put it back */
+    int setupUnits;          /* units of the area fields */
+    int unitsAtEntry;        /* the panel's units at opening, for Revert */
+    DWORD aspectAtEntry;     /* Preserve Aspect Ratio at opening, for Revert */
+    DWORD sensPercent;       /* the sensitivity shown, 1 to 100 % */
+    DWORD percentAtEntry;    /* what the driver's sensitivity showed as */
+    DWORD refRes;            /* lines per unit that 100 % stands for */
+    WCHAR sensText[SENS_TEXT_LEN];
+    DWORD selButton;    /* the button whose action is shown */
+    DWORD areaStep;     /* counts a spin step moves an area field */
+    DWORD screenAspect; /* A: the screen's height / width, 16.16 */
+    /* A in counts: height counts per width count of an area A times as high
+       as wide in length, on axes whose resolutions may differ. */
+    DWORD countAspect;
+    DWORD maxAreaW, maxAreaH; /* the largest area of the screen's proportions */
+    AreaRect shownArea;       /* the area the fields show */
+};
+
+INT_PTR CALLBACK SetupDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+
+/* buttons.cpp */
+void FillButtonLists(SetupState *st);
+void ShowSelectedAction(SetupState *st);
+BOOL OnButtonCommand(SetupState *st, int id, int code);
+
+/* area.cpp */
+void PrepareAreaControl(SetupState *st);
+/* The fields from the working area: all, or those that changed. */
+void ShowAreaFields(SetupState *st, BOOL all);
+void EnableAreaControls(SetupState *st);
+BOOL OnAreaCommand(SetupState *st, int id, int code);
 
 /* ---- settings/features.cpp --------------------------------------------- */
 

@@ -15,15 +15,6 @@
 #define FIELD_TEXT_LEN 40
 #define FIELD_LIMIT 7
 
-DWORD g_areaStep;
-DWORD g_screenAspect;
-DWORD g_maxAreaW, g_maxAreaH;
-AreaRect g_shownArea;
-/* The screen's proportions in counts: height counts per width count of an
-   area that is A times as high as wide in length, on axes whose resolutions
-   may differ. */
-static DWORD s_countAspect;
-
 /* The six fields in the order of their display bits. */
 static const struct {
     WORD edit;
@@ -86,13 +77,15 @@ static void StoreArea(TabletSettings *r, DWORD left, DWORD top, DWORD w, DWORD h
     r->bottom = top + h;
 }
 
-static void SendArea(HWND hDlg, BOOL post)
+/* The picture takes the working area. A posted write reads the record when
+   it arrives; the control goes with the dialog, before its record does. */
+static void SendArea(SetupState *st, BOOL post)
 {
-    HWND control = GetDlgItem(hDlg, IDC_AREA);
+    HWND control = GetDlgItem(st->hDlg, IDC_AREA);
     if (post)
-        PostMessageW(control, CM_WRITE, 0, (LPARAM)&g_working.left);
+        PostMessageW(control, CM_WRITE, 0, (LPARAM)&st->working.left);
     else
-        SendMessageW(control, CM_WRITE, 0, (LPARAM)&g_working.left);
+        SendMessageW(control, CM_WRITE, 0, (LPARAM)&st->working.left);
 }
 
 static void ShowField(HWND hDlg, int bit, const AreaRect *a, int units)
@@ -103,30 +96,30 @@ static void ShowField(HWND hDlg, int bit, const AreaRect *a, int units)
     SetWindowTextW(edit, text ? text : L"");
 }
 
-void ShowAreaFields(HWND hDlg, const TabletSettings *r, int units, BOOL all)
+void ShowAreaFields(SetupState *st, BOOL all)
 {
-    const AreaRect *a = AreaOf(r);
+    const AreaRect *a = AreaOf(&st->working);
     UINT mask = ALL_FIELDS;
     if (!all) {
         mask = 0;
         for (int bit = 0; bit < FIELD_COUNT; bit++)
-            if (FieldValue(a, bit) != FieldValue(&g_shownArea, bit))
+            if (FieldValue(a, bit) != FieldValue(&st->shownArea, bit))
                 mask |= 1 << bit;
     }
-    g_shownArea = *a;
+    st->shownArea = *a;
     for (int bit = 0; bit < FIELD_COUNT; bit++)
         if (mask & (1 << bit))
-            ShowField(hDlg, bit, a, units);
+            ShowField(st->hDlg, bit, a, st->setupUnits);
 }
 
-void ShowStatus(HWND hDlg, UINT stringId)
+static void ShowStatus(HWND hDlg, UINT stringId)
 {
     WCHAR text[STATUS_LEN];
     LoadText(stringId, text, STATUS_LEN);
     SetDlgItemTextW(hDlg, IDC_STATUS, text);
 }
 
-DWORD Recentre(DWORD p, DWORD s0, DWORD s, DWORD extent)
+static DWORD Recentre(DWORD p, DWORD s0, DWORD s, DWORD extent)
 {
     if (s > s0) {
         p -= Min((s - s0) / 2, p);
@@ -139,41 +132,44 @@ DWORD Recentre(DWORD p, DWORD s0, DWORD s, DWORD extent)
 }
 
 /* The other side of an area kept in the screen's proportions. */
-static DWORD HeightFor(DWORD w)
+static DWORD HeightFor(const SetupState *st, DWORD w)
 {
-    return MulDivHalf(w, s_countAspect, FIX32_ONE);
+    return MulDivHalf(w, st->countAspect, FIX32_ONE);
 }
 
-static DWORD WidthFor(DWORD h)
+static DWORD WidthFor(const SetupState *st, DWORD h)
 {
-    return MulDivHalf(h, FIX32_ONE, s_countAspect);
+    return MulDivHalf(h, FIX32_ONE, st->countAspect);
 }
 
 /* An area in the screen's proportions from one of its sides: the other one
    follows, and both shrink together where that would leave the tablet, so
    that the largest such area is never passed, not even by rounding. */
-static void KeepAspectFromWidth(DWORD *w, DWORD *h)
+static void KeepAspectFromWidth(const SetupState *st, DWORD *w, DWORD *h)
 {
-    if (*w >= g_maxAreaW) {
-        *w = g_maxAreaW;
-        *h = g_maxAreaH;
+    if (*w >= st->maxAreaW) {
+        *w = st->maxAreaW;
+        *h = st->maxAreaH;
     } else {
-        *h = Min(HeightFor(*w), g_maxAreaH);
+        *h = Min(HeightFor(st, *w), st->maxAreaH);
     }
 }
 
-static void KeepAspectFromHeight(DWORD *w, DWORD *h)
+static void KeepAspectFromHeight(const SetupState *st, DWORD *w, DWORD *h)
 {
-    if (*h >= g_maxAreaH) {
-        *w = g_maxAreaW;
-        *h = g_maxAreaH;
+    if (*h >= st->maxAreaH) {
+        *w = st->maxAreaW;
+        *h = st->maxAreaH;
     } else {
-        *w = Min(WidthFor(*h), g_maxAreaW);
+        *w = Min(WidthFor(st, *h), st->maxAreaW);
     }
 }
 
-void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
+/* One field's new value v into the working area. */
+static void SetAreaField(SetupState *st, int id, DWORD v)
 {
+    TabletSettings *r = &st->working;
+    const DWORD keep = g_panel.keepAspect;
     const DWORD W = GetTabletWidth(), H = GetTabletHeight();
     DWORD L = r->left, T = r->top;
     DWORD w = r->right - r->left, h = r->bottom - r->top;
@@ -183,7 +179,7 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
     case IDC_WIDTH:
         w = Min(v, W);
         if (keep) {
-            KeepAspectFromWidth(&w, &h);
+            KeepAspectFromWidth(st, &w, &h);
             T = Recentre(T, h0, h, H);
         }
         L = Recentre(L, w0, w, W);
@@ -191,7 +187,7 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
     case IDC_HEIGHT:
         h = Min(v, H);
         if (keep) {
-            KeepAspectFromHeight(&w, &h);
+            KeepAspectFromHeight(st, &w, &h);
             L = Recentre(L, w0, w, W);
         }
         T = Recentre(T, h0, h, H);
@@ -201,7 +197,7 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
         if (W - L < w) {
             w = W - L;
             if (keep) {
-                KeepAspectFromWidth(&w, &h);
+                KeepAspectFromWidth(st, &w, &h);
                 T = Recentre(T, h0, h, H);
             }
         }
@@ -211,7 +207,7 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
         if (H - T < h) {
             h = H - T;
             if (keep) {
-                KeepAspectFromHeight(&w, &h);
+                KeepAspectFromHeight(st, &w, &h);
                 L = Recentre(L, w0, w, W);
             }
         }
@@ -222,7 +218,7 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
         if (W - w < v) {
             w = W - v;
             if (keep) {
-                KeepAspectFromWidth(&w, &h);
+                KeepAspectFromWidth(st, &w, &h);
                 T = Recentre(T, h0, h, H);
             }
         }
@@ -233,7 +229,7 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
         if (H - h < v) {
             h = H - v;
             if (keep) {
-                KeepAspectFromHeight(&w, &h);
+                KeepAspectFromHeight(st, &w, &h);
                 L = Recentre(L, w0, w, W);
             }
         }
@@ -244,30 +240,36 @@ void SetAreaField(int id, DWORD v, DWORD keep, TabletSettings *r)
     StoreArea(r, L, T, w, h);
 }
 
-void FitAreaToAspect(TabletSettings *r)
+/* The working area grown to the screen's proportions, or shrunk where the
+   grown one would not fit. */
+static void FitAreaToAspect(SetupState *st)
 {
+    TabletSettings *r = &st->working;
     const DWORD w0 = r->right - r->left, h0 = r->bottom - r->top;
     DWORD w = w0, h = h0;
 
     /* The short side grows; the area shrinks only where the grown one would
        not fit. */
-    if (s_countAspect < MulDivHalf(h0, FIX32_ONE, w0))
-        KeepAspectFromHeight(&w, &h); /* taller than the screen: the width grows */
+    if (st->countAspect < MulDivHalf(h0, FIX32_ONE, w0))
+        KeepAspectFromHeight(st, &w, &h); /* taller than the screen: the width grows */
     else
-        KeepAspectFromWidth(&w, &h);
+        KeepAspectFromWidth(st, &w, &h);
     StoreArea(r, Recentre(r->left, w0, w, GetTabletWidth()),
               Recentre(r->top, h0, h, GetTabletHeight()), w, h);
 }
 
 /* w x A rounded to the nearest count; 64 bits, so that a wide tablet cannot
    wrap the product round. */
-static DWORD RoundedHeightFor(DWORD w)
+static DWORD RoundedHeightFor(const SetupState *st, DWORD w)
 {
-    return RoundFixed((ULONGLONG)w * s_countAspect, FIX32_BITS);
+    return RoundFixed((ULONGLONG)w * st->countAspect, FIX32_BITS);
 }
 
-void TakeControlArea(DWORD keep, AreaRect *q, TabletSettings *r)
+/* The picture's rectangle q becomes the working area, with keep in the
+   screen's proportions. */
+static void TakeControlArea(SetupState *st, DWORD keep, AreaRect *q)
 {
+    TabletSettings *r = &st->working;
     if (keep) {
         /* The lower-left corner stays; the derived side is held so that the
            area stays on the tablet: right at most W, top at least 0. */
@@ -276,19 +278,19 @@ void TakeControlArea(DWORD keep, AreaRect *q, TabletSettings *r)
         const DWORD w = q->right - q->left, h = q->bottom - q->top;
         DWORD w1, h1;
 
-        if (s_countAspect < MulDivHalf(h, FIX32_ONE, w)) {
-            h1 = Min(h, g_maxAreaH);
-            w1 = WidthFor(h1);
+        if (st->countAspect < MulDivHalf(h, FIX32_ONE, w)) {
+            h1 = Min(h, st->maxAreaH);
+            w1 = WidthFor(st, h1);
             if (w1 > maxW) {
                 w1 = maxW;
-                h1 = Min(RoundedHeightFor(w1), maxH);
+                h1 = Min(RoundedHeightFor(st, w1), maxH);
             }
         } else {
-            w1 = Min(Min(w, g_maxAreaW), maxW);
-            h1 = RoundedHeightFor(w1);
+            w1 = Min(Min(w, st->maxAreaW), maxW);
+            h1 = RoundedHeightFor(st, w1);
             if (h1 > maxH) {
                 h1 = maxH;
-                w1 = Min(WidthFor(h1), maxW);
+                w1 = Min(WidthFor(st, h1), maxW);
             }
         }
         if (w1 != w)
@@ -317,8 +319,9 @@ static DWORD Proportion(DWORD h, DWORD w)
     return h && w ? MulDivHalf(h, FIX32_ONE, w) : FIX32_ONE;
 }
 
-void PrepareAreaControl(HWND control)
+void PrepareAreaControl(SetupState *st)
 {
+    HWND control = GetDlgItem(st->hDlg, IDC_AREA);
     const DWORD W = GetTabletWidth(), H = GetTabletHeight();
     const int u = TabletUnits();
 
@@ -331,19 +334,20 @@ void PrepareAreaControl(HWND control)
     int ax = GetDeviceCaps(ic, ASPECTX), ay = GetDeviceCaps(ic, ASPECTY);
     if (ic)
         DeleteDC(ic);
-    g_screenAspect = horz > 0 && vert > 0 ? (DWORD)((vert * FIX32_ONE) / horz) : FIX32_ONE;
+    st->screenAspect = horz > 0 && vert > 0 ? (DWORD)((vert * FIX32_ONE) / horz) : FIX32_ONE;
     DWORD pixelAspect = ax > 0 && ay > 0 ? (DWORD)((ay * FIX32_ONE) / ax) : FIX32_ONE;
 
     DWORD controlAspect = MulDivHalf(tabletAspect, pixelAspect, FIX32_ONE);
     /* A count of Y is axisRatio times as long as a count of X. */
-    s_countAspect = axisRatio > 1 ? MulDivHalf(g_screenAspect, FIX32_ONE, axisRatio) : g_screenAspect;
+    st->countAspect =
+        axisRatio > 1 ? MulDivHalf(st->screenAspect, FIX32_ONE, axisRatio) : st->screenAspect;
 
-    if (g_screenAspect < tabletAspect) {
-        g_maxAreaW = W;
-        g_maxAreaH = Min(MulDivHalf(W, s_countAspect, FIX32_ONE), H);
+    if (st->screenAspect < tabletAspect) {
+        st->maxAreaW = W;
+        st->maxAreaH = Min(MulDivHalf(W, st->countAspect, FIX32_ONE), H);
     } else {
-        g_maxAreaH = H;
-        g_maxAreaW = Min(MulDivHalf(H, FIX32_ONE, s_countAspect), W);
+        st->maxAreaH = H;
+        st->maxAreaW = Min(MulDivHalf(H, FIX32_ONE, st->countAspect), W);
     }
 
     /* The picture takes the tablet's proportions inside its template
@@ -365,26 +369,33 @@ void PrepareAreaControl(HWND control)
     MoveWindow(control, rc.left, rc.top, width, height, TRUE);
 }
 
+/* The working area changed: the fields that changed and the picture show it. */
+static void ShowNewArea(SetupState *st)
+{
+    ShowAreaFields(st, FALSE);
+    SendArea(st, FALSE);
+}
+
 /* A field's new value, unless it would empty the area, through which the
    pointer could no longer reach the screen: that one beeps and the area
    stays as it was. */
-static void TakeFieldValue(int bit, DWORD v)
+static void TakeFieldValue(SetupState *st, int bit, DWORD v)
 {
-    const AreaRect before = *AreaOf(&g_working);
-    SetAreaField(s_fields[bit].edit, v, g_panel.keepAspect, &g_working);
-    const AreaRect *after = AreaOf(&g_working);
+    const AreaRect before = *AreaOf(&st->working);
+    SetAreaField(st, s_fields[bit].edit, v);
+    const AreaRect *after = AreaOf(&st->working);
     if ((after->right == after->left || after->bottom == after->top) &&
         memcmp(after, &before, sizeof(before)) != 0) {
-        StoreArea(&g_working, before.left, before.top, before.right - before.left,
+        StoreArea(&st->working, before.left, before.top, before.right - before.left,
                   before.bottom - before.top);
         MessageBeep(0);
     }
 }
 
-static void OnTypedValue(HWND hDlg, int bit)
+static void OnTypedValue(SetupState *st, int bit)
 {
     WCHAR text[FIELD_TEXT_LEN];
-    HWND edit = GetDlgItem(hDlg, s_fields[bit].edit);
+    HWND edit = GetDlgItem(st->hDlg, s_fields[bit].edit);
     /* A field only passed through still shows the area rounded to hundredths;
        read back, that text would move the area by the rounding although
        nothing was typed. */
@@ -393,18 +404,17 @@ static void OnTypedValue(HWND hDlg, int bit)
     if (GetWindowTextW(edit, text, FIELD_TEXT_LEN) <= 0)
         text[0] = 0;
 
-    DWORD v = FieldValue(AreaOf(&g_working), bit);
-    ParseTabletValue(text, &v, g_setupUnits, s_fields[bit].vertical);
-    ShowField(hDlg, bit, AreaOf(&g_working), g_setupUnits);
-    TakeFieldValue(bit, v);
-    ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
-    SendArea(hDlg, FALSE);
+    DWORD v = FieldValue(AreaOf(&st->working), bit);
+    ParseTabletValue(text, &v, st->setupUnits, s_fields[bit].vertical);
+    ShowField(st->hDlg, bit, AreaOf(&st->working), st->setupUnits);
+    TakeFieldValue(st, bit, v);
+    ShowNewArea(st);
 }
 
-static void OnStep(HWND hDlg, int bit, BOOL up)
+static void OnStep(SetupState *st, int bit, BOOL up)
 {
-    const DWORD step = g_areaStep ? g_areaStep : 1;
-    DWORD v = FieldValue(AreaOf(&g_working), bit);
+    const DWORD step = st->areaStep ? st->areaStep : 1;
+    DWORD v = FieldValue(AreaOf(&st->working), bit);
     v = step * ((step / 2 + v) / step);
     if (up) {
         v += step;
@@ -413,105 +423,104 @@ static void OnStep(HWND hDlg, int bit, BOOL up)
             return;
         v -= step;
     }
-    TakeFieldValue(bit, v);
-    ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
+    TakeFieldValue(st, bit, v);
+    ShowAreaFields(st, FALSE);
     /* Posted: the picture redraws once the step has been taken. */
-    SendArea(hDlg, TRUE);
+    SendArea(st, TRUE);
 }
 
-static void EnableAreaControls(HWND hDlg)
+/* The aspect box and the whole area group take part only while the area is
+   not the whole tablet. */
+void EnableAreaControls(SetupState *st)
 {
-    EnableControlRange(hDlg, IDC_KEEP_ASPECT, IDC_KEEP_ASPECT, !g_working.wholeTablet);
-    EnableControlRange(hDlg, IDC_WIDTH_LABEL, IDC_AREA, !g_working.wholeTablet);
+    EnableControlRange(st->hDlg, IDC_KEEP_ASPECT, IDC_KEEP_ASPECT, !st->working.wholeTablet);
+    EnableControlRange(st->hDlg, IDC_WIDTH_LABEL, IDC_AREA, !st->working.wholeTablet);
 }
 
-static void OnWholeTablet(HWND hDlg)
+static void OnWholeTablet(SetupState *st)
 {
-    g_working.wholeTablet = !IsDlgButtonChecked(hDlg, IDC_WHOLE_TABLET);
-    CheckDlgButton(hDlg, IDC_WHOLE_TABLET, g_working.wholeTablet ? BST_CHECKED : BST_UNCHECKED);
-    if (g_working.wholeTablet) {
-        StoreArea(&g_working, 0, 0, GetTabletWidth(), GetTabletHeight());
-        ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
-        SendArea(hDlg, FALSE);
+    TabletSettings *r = &st->working;
+    r->wholeTablet = !IsDlgButtonChecked(st->hDlg, IDC_WHOLE_TABLET);
+    CheckDlgButton(st->hDlg, IDC_WHOLE_TABLET, r->wholeTablet ? BST_CHECKED : BST_UNCHECKED);
+    if (r->wholeTablet) {
+        StoreArea(r, 0, 0, GetTabletWidth(), GetTabletHeight());
+        ShowNewArea(st);
     } else if (g_panel.keepAspect) {
-        FitAreaToAspect(&g_working);
-        ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
-        SendArea(hDlg, FALSE);
+        FitAreaToAspect(st);
+        ShowNewArea(st);
     }
-    EnableAreaControls(hDlg);
+    EnableAreaControls(st);
 }
 
-static void OnKeepAspect(HWND hDlg)
+static void OnKeepAspect(SetupState *st)
 {
-    g_panel.keepAspect = !IsDlgButtonChecked(hDlg, IDC_KEEP_ASPECT);
-    CheckDlgButton(hDlg, IDC_KEEP_ASPECT, g_panel.keepAspect ? BST_CHECKED : BST_UNCHECKED);
+    g_panel.keepAspect = !IsDlgButtonChecked(st->hDlg, IDC_KEEP_ASPECT);
+    CheckDlgButton(st->hDlg, IDC_KEEP_ASPECT, g_panel.keepAspect ? BST_CHECKED : BST_UNCHECKED);
     if (g_panel.keepAspect) {
-        FitAreaToAspect(&g_working);
-        ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
-        SendArea(hDlg, FALSE);
+        FitAreaToAspect(st);
+        ShowNewArea(st);
     }
 }
 
-static BOOL OnAreaControl(HWND hDlg, int code)
+static BOOL OnAreaControl(SetupState *st, int code)
 {
     switch (code) {
     case SAN_WHOLE:
     case SAN_CHANGED: {
         AreaRect q = {0, 0, 0, 0};
-        SendMessageW(GetDlgItem(hDlg, IDC_AREA), CM_READ, 0, (LPARAM)&q);
-        TakeControlArea(code == SAN_CHANGED ? g_panel.keepAspect : 0, &q, &g_working);
-        ShowAreaFields(hDlg, &g_working, g_setupUnits, FALSE);
-        SendArea(hDlg, FALSE);
+        SendDlgItemMessageW(st->hDlg, IDC_AREA, CM_READ, 0, (LPARAM)&q);
+        TakeControlArea(st, code == SAN_CHANGED ? g_panel.keepAspect : 0, &q);
+        ShowNewArea(st);
         return TRUE;
     }
     case SAN_FIRST_DUE:
-        ShowStatus(hDlg, IDS_FIRST_CORNER);
+        ShowStatus(st->hDlg, IDS_FIRST_CORNER);
         return TRUE;
     case SAN_SECOND_DUE:
-        ShowStatus(hDlg, IDS_SECOND_CORNER);
+        ShowStatus(st->hDlg, IDS_SECOND_CORNER);
         return TRUE;
     case SAN_DEFINED:
-        ShowStatus(hDlg, IDS_AREA_DEFINED);
+        ShowStatus(st->hDlg, IDS_AREA_DEFINED);
         return TRUE;
     case SAN_CANCELLED:
     case SAN_FOCUS_LEFT:
-        SetDlgItemTextW(hDlg, IDC_STATUS, L" ");
+        SetDlgItemTextW(st->hDlg, IDC_STATUS, L" ");
         return TRUE;
     case SAN_OUT_OF_RANGE:
-        ShowStatus(hDlg, IDS_OUT_OF_RANGE);
+        ShowStatus(st->hDlg, IDS_OUT_OF_RANGE);
         return TRUE;
     }
     return FALSE;
 }
 
-BOOL OnAreaCommand(HWND hDlg, int id, int code)
+BOOL OnAreaCommand(SetupState *st, int id, int code)
 {
     switch (id) {
     case IDC_WHOLE_TABLET:
-        OnWholeTablet(hDlg);
+        OnWholeTablet(st);
         return TRUE;
     case IDC_KEEP_ASPECT:
-        OnKeepAspect(hDlg);
+        OnKeepAspect(st);
         return TRUE;
     case IDC_UNITS:
         if (code != CBN_SELCHANGE)
             return FALSE;
-        if (SendDlgItemMessageW(hDlg, IDC_UNITS, CB_GETCURSEL, 0, 0) == UNITS_CENTIMETERS)
-            g_setupUnits = UNITS_CENTIMETERS;
+        if (SendDlgItemMessageW(st->hDlg, IDC_UNITS, CB_GETCURSEL, 0, 0) == UNITS_CENTIMETERS)
+            st->setupUnits = UNITS_CENTIMETERS;
         else
-            g_setupUnits = UNITS_INCHES;
-        ShowAreaFields(hDlg, &g_working, g_setupUnits, TRUE);
+            st->setupUnits = UNITS_INCHES;
+        ShowAreaFields(st, TRUE);
         return TRUE;
     case IDC_AREA:
-        return OnAreaControl(hDlg, code);
+        return OnAreaControl(st, code);
     }
 
     int bit = FieldBit(id);
     if (bit >= 0)
-        return code == EN_KILLFOCUS ? (OnTypedValue(hDlg, bit), TRUE) : FALSE;
+        return code == EN_KILLFOCUS ? (OnTypedValue(st, bit), TRUE) : FALSE;
     bit = FieldBit(id - 1); /* a spin control sits after its field */
     if (bit >= 0 && (code == TWN_UP || code == TWN_DOWN)) {
-        OnStep(hDlg, bit, code == TWN_UP);
+        OnStep(st, bit, code == TWN_UP);
         return TRUE;
     }
     return FALSE;

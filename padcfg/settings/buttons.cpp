@@ -7,8 +7,6 @@
 
 #define ACTION_COUNT 10
 
-DWORD g_selButton;
-
 /* The driver's list of button names, read whole however long it is, up to
    what any answer may take. Names beyond the 32 bytes of the map have no
    action to show and are left out. The block is zeroed and has room for
@@ -35,33 +33,32 @@ static void FillButtonNames(HWND list)
     HeapFree(GetProcessHeap(), 0, names);
 }
 
-void FillButtonLists(HWND hDlg)
+void FillButtonLists(SetupState *st)
 {
-    g_selButton = 0;
-    FillButtonNames(GetDlgItem(hDlg, IDC_BUTTON_LIST));
-
-    AddStringsToList(GetDlgItem(hDlg, IDC_ACTION_LIST), IDS_ACTION_FIRST,
+    st->selButton = 0;
+    FillButtonNames(GetDlgItem(st->hDlg, IDC_BUTTON_LIST));
+    AddStringsToList(GetDlgItem(st->hDlg, IDC_ACTION_LIST), IDS_ACTION_FIRST,
                      IDS_ACTION_FIRST + ACTION_COUNT - 1);
 }
 
-static void ShowSelectedAction(HWND hDlg)
+void ShowSelectedAction(SetupState *st)
 {
-    SendDlgItemMessageW(hDlg, IDC_BUTTON_LIST, CB_SETCURSEL, g_selButton, 0);
-    SendDlgItemMessageW(hDlg, IDC_ACTION_LIST, CB_SETCURSEL,
-                        g_working.sysButtonMap[g_selButton] & BUTTON_ACTION_MASK, 0);
+    SendDlgItemMessageW(st->hDlg, IDC_BUTTON_LIST, CB_SETCURSEL, st->selButton, 0);
+    SendDlgItemMessageW(st->hDlg, IDC_ACTION_LIST, CB_SETCURSEL,
+                        st->working.sysButtonMap[st->selButton] & BUTTON_ACTION_MASK, 0);
 }
 
-static void OnDefaultToggle(HWND hDlg)
+static void OnDefaultToggle(SetupState *st)
 {
-    g_working.defaultButtons = !IsDlgButtonChecked(hDlg, IDC_DEFAULT_BUTTONS);
-    CheckDlgButton(hDlg, IDC_DEFAULT_BUTTONS,
-                   g_working.defaultButtons ? BST_CHECKED : BST_UNCHECKED);
-    if (g_working.defaultButtons) {
+    TabletSettings *r = &st->working;
+    r->defaultButtons = !IsDlgButtonChecked(st->hDlg, IDC_DEFAULT_BUTTONS);
+    CheckDlgButton(st->hDlg, IDC_DEFAULT_BUTTONS, r->defaultButtons ? BST_CHECKED : BST_UNCHECKED);
+    if (r->defaultButtons) {
         /* Learn the cursor's default map without changing the driver. */
-        ProbeSettings(&g_working);
-        ShowSelectedAction(hDlg);
+        ProbeSettings(r);
+        ShowSelectedAction(st);
     }
-    EnableControlRange(hDlg, IDC_ACTION_LIST, IDC_ACTION_LIST, !g_working.defaultButtons);
+    EnableControlRange(st->hDlg, IDC_ACTION_LIST, IDC_ACTION_LIST, !r->defaultButtons);
 }
 
 /* A list's selection, or -1 when it has none or it lies outside limit. */
@@ -71,30 +68,30 @@ static int Selection(HWND hDlg, int id, int limit)
     return sel >= 0 && sel < limit ? (int)sel : -1;
 }
 
-BOOL OnButtonCommand(HWND hDlg, int id, int code)
+BOOL OnButtonCommand(SetupState *st, int id, int code)
 {
     switch (id) {
     case IDC_DEFAULT_BUTTONS:
-        OnDefaultToggle(hDlg);
+        OnDefaultToggle(st);
         return TRUE;
     case IDC_BUTTON_LIST: {
         if (code != CBN_SELCHANGE)
             return FALSE;
-        int sel = Selection(hDlg, IDC_BUTTON_LIST, BUTTON_MAP_SIZE);
+        int sel = Selection(st->hDlg, IDC_BUTTON_LIST, BUTTON_MAP_SIZE);
         if (sel >= 0) {
-            g_selButton = (DWORD)sel;
-            ShowSelectedAction(hDlg);
+            st->selButton = (DWORD)sel;
+            ShowSelectedAction(st);
         }
         return TRUE;
     }
     case IDC_ACTION_LIST: {
         if (code != CBN_SELCHANGE)
             return FALSE;
-        int action = Selection(hDlg, IDC_ACTION_LIST, BUTTON_ACTION_MASK + 1);
+        int action = Selection(st->hDlg, IDC_ACTION_LIST, BUTTON_ACTION_MASK + 1);
         if (action >= 0) {
-            BYTE *b = &g_working.sysButtonMap[g_selButton];
+            BYTE *b = &st->working.sysButtonMap[st->selButton];
             *b = (BYTE)((*b & ~BUTTON_ACTION_MASK) | action);
-            g_working.defaultButtons = 0;
+            st->working.defaultButtons = 0;
         }
         return TRUE;
     }

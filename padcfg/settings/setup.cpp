@@ -11,50 +11,46 @@
 #define REF_RES_MAX 500
 #define INCH_IN_CM 166461 /* 2.54 in 16.16: centimetres in an inch */
 
-TabletSettings g_working;
-TabletSettings g_original;
-int g_setupUnits;
-DWORD g_sensPercent;
-DWORD g_refRes;
-
-static int s_unitsAtEntry;
-static DWORD s_aspectAtEntry;
-static DWORD s_percentAtEntry; /* what the driver's sensitivity showed as */
-static WCHAR s_sensText[SENS_TEXT_LEN];
-
-/* The percentage a driver sensitivity stands for: 100 % is g_refRes counts
+/* The percentage a driver sensitivity stands for: 100 % is refRes counts
    per unit of pen travel, in the tablet's own unit. */
-static DWORD PercentOf(FIX32 sensitivity)
+static DWORD PercentOf(const SetupState *st, FIX32 sensitivity)
 {
     DWORD e = MulDivHalf(sensitivity, GetTabletResolution(), FIX32_ONE);
     if (GetTabletUnitIndex() == UNITS_CENTIMETERS)
         e = MulDivHalf(e, INCH_IN_CM, FIX32_ONE);
-    DWORD p = RoundFixed((e / g_refRes) * 100, FIX32_BITS);
+    DWORD p = RoundFixed((e / st->refRes) * 100, FIX32_BITS);
     return p > PERCENT_MAX ? PERCENT_MAX : p;
 }
 
-const WCHAR *SensitivityText(TabletSettings *r, DWORD percent)
+/* The working sensitivity becomes what the percentage stands for; the
+   percentage's text, for the field. */
+static const WCHAR *SensitivityText(SetupState *st)
 {
-    if (percent == s_percentAtEntry) {
+    if (st->sensPercent == st->percentAtEntry) {
         /* The percentage shown at opening stands for the driver's own value,
            which it only shows rounded, or capped at 100. */
-        r->sensitivity = g_original.sensitivity;
+        st->working.sensitivity = st->original.sensitivity;
     } else {
-        DWORD s = percent * FIX32_ONE * g_refRes;
+        DWORD s = st->sensPercent * FIX32_ONE * st->refRes;
         if (GetTabletUnitIndex() == UNITS_CENTIMETERS)
             s = MulDivHalf(s, FIX32_ONE, INCH_IN_CM);
         /* A resolution too small to divide by (MulDivHalf halves it; 0 among
            them) gives the percentage no meaning: the sensitivity stays. */
         DWORD v = MulDivHalf(s, FIX32_ONE, GetTabletResolution());
         if (v != MULDIV_FAILED)
-            r->sensitivity = v / 100;
+            st->working.sensitivity = v / 100;
     }
-    wsprintfW(s_sensText, L"%d%%", (int)g_sensPercent);
-    return s_sensText;
+    wsprintfW(st->sensText, L"%d%%", (int)st->sensPercent);
+    return st->sensText;
+}
+
+static void SetSensitivityText(SetupState *st)
+{
+    SetDlgItemTextW(st->hDlg, IDC_SENS_EDIT, SensitivityText(st));
 }
 
 /* Typed text: digits, optionally followed by a percent sign. */
-static void ParseSensitivity(WCHAR *text)
+static void ParseSensitivity(SetupState *st, WCHAR *text)
 {
     int n = lstrlenW(text);
     if (n == 0)
@@ -77,72 +73,88 @@ static void ParseSensitivity(WCHAR *text)
         MessageBeep(0);
         return;
     }
-    g_sensPercent = v;
+    st->sensPercent = v;
     if (v > PERCENT_MAX) {
-        g_sensPercent = PERCENT_MAX;
+        st->sensPercent = PERCENT_MAX;
         MessageBeep(0);
     }
 }
 
-void FillSetupDialog(HWND hDlg, TabletSettings *r, int units, DWORD keep, DWORD sel)
+static void OnSensitivityTyped(SetupState *st)
 {
+    WCHAR text[SENS_INPUT_LEN];
+    if (GetDlgItemTextW(st->hDlg, IDC_SENS_EDIT, text, SENS_INPUT_LEN) <= 0)
+        text[0] = 0;
+    ParseSensitivity(st, text);
+    SetSensitivityText(st);
+}
+
+/* The spin control stops at 1 and at 100 %. */
+static void StepSensitivity(SetupState *st, BOOL up)
+{
+    if (up ? st->sensPercent >= PERCENT_MAX : st->sensPercent <= 1)
+        return;
+    st->sensPercent += up ? 1 : -1;
+    SetSensitivityText(st);
+}
+
+/* Every control from the working record. */
+static void FillSetupDialog(SetupState *st)
+{
+    HWND hDlg = st->hDlg;
+    const TabletSettings *r = &st->working;
+
     CheckRadioButton(hDlg, IDC_RELATIVE, IDC_ABSOLUTE,
                      r->trackingMode ? IDC_ABSOLUTE : IDC_RELATIVE);
 
     HWND sens = GetDlgItem(hDlg, IDC_SENS_EDIT);
     SendMessageW(sens, EM_LIMITTEXT, 4, 0);
-    SetWindowTextW(sens, SensitivityText(r, g_sensPercent));
+    SetWindowTextW(sens, SensitivityText(st));
     SendDlgItemMessageW(hDlg, IDC_SENS_SPIN, CM_WRITE, (WPARAM)sens, 0);
 
     CheckDlgButton(hDlg, IDC_DEFAULT_BUTTONS, r->defaultButtons ? BST_CHECKED : BST_UNCHECKED);
-    SendDlgItemMessageW(hDlg, IDC_BUTTON_LIST, CB_SETCURSEL, sel, 0);
-    SendDlgItemMessageW(hDlg, IDC_ACTION_LIST, CB_SETCURSEL,
-                        r->sysButtonMap[sel % BUTTON_MAP_SIZE] & BUTTON_ACTION_MASK, 0);
+    ShowSelectedAction(st);
 
     CheckDlgButton(hDlg, IDC_WHOLE_TABLET, r->wholeTablet ? BST_CHECKED : BST_UNCHECKED);
     if (GetDlgItem(hDlg, IDC_KEEP_ASPECT))
-        CheckDlgButton(hDlg, IDC_KEEP_ASPECT, keep ? BST_CHECKED : BST_UNCHECKED);
-    SendDlgItemMessageW(hDlg, IDC_UNITS, CB_SETCURSEL, units, 0);
+        CheckDlgButton(hDlg, IDC_KEEP_ASPECT, g_panel.keepAspect ? BST_CHECKED : BST_UNCHECKED);
+    SendDlgItemMessageW(hDlg, IDC_UNITS, CB_SETCURSEL, st->setupUnits, 0);
 
-    ShowAreaFields(hDlg, r, units, TRUE);
+    ShowAreaFields(st, TRUE);
     for (int e = IDC_WIDTH; e <= IDC_BOTTOM; e += 3)
         SendDlgItemMessageW(hDlg, e + 1, CM_WRITE, (WPARAM)GetDlgItem(hDlg, e), 0);
     SendDlgItemMessageW(hDlg, IDC_AREA, CM_WRITE, 0, (LPARAM)&r->left);
 
     EnableControlRange(hDlg, IDC_SENS_LABEL, IDC_SENS_SPIN, r->trackingMode == 0);
     EnableControlRange(hDlg, IDC_ACTION_LIST, IDC_ACTION_LIST, !r->defaultButtons);
-    EnableControlRange(hDlg, IDC_KEEP_ASPECT, IDC_KEEP_ASPECT, !r->wholeTablet);
-    EnableControlRange(hDlg, IDC_WIDTH_LABEL, IDC_AREA, !r->wholeTablet);
+    EnableAreaControls(st);
 }
 
-static void OnInitDialog(HWND hDlg)
+static void OnInitDialog(SetupState *st)
 {
-    g_setupUnits = g_panel.units;
-    s_unitsAtEntry = g_panel.units;
-    s_aspectAtEntry = g_panel.keepAspect;
-    g_selButton = 0;
+    st->setupUnits = g_panel.units;
+    st->unitsAtEntry = g_panel.units;
+    st->aspectAtEntry = g_panel.keepAspect;
 
-    ReadSettings(&g_working);
-    g_original = g_working;
+    ReadSettings(&st->working);
+    st->original = st->working;
 
     /* A tablet reporting no usable resolution must not divide by zero. */
-    g_refRes = GetRoundedResolution();
-    if (g_refRes > REF_RES_MAX)
-        g_refRes = REF_RES_MAX;
-    if (g_refRes == 0)
-        g_refRes = 1;
-    g_sensPercent = s_percentAtEntry = PercentOf(g_working.sensitivity);
+    st->refRes = GetRoundedResolution();
+    if (st->refRes > REF_RES_MAX)
+        st->refRes = REF_RES_MAX;
+    if (st->refRes == 0)
+        st->refRes = 1;
+    st->sensPercent = st->percentAtEntry = PercentOf(st, st->working.sensitivity);
     /* A hundredth of the tablet's unit, rounded like its resolution. */
-    g_areaStep = RoundFixed(GetTabletResolution() / 100, FIX32_BITS);
-    if (g_areaStep == 0)
-        g_areaStep = 1;
+    st->areaStep = RoundFixed(GetTabletResolution() / 100, FIX32_BITS);
+    if (st->areaStep == 0)
+        st->areaStep = 1;
 
-    FillButtonLists(hDlg);
-
-    AddStringsToList(GetDlgItem(hDlg, IDC_UNITS), IDS_INCHES, IDS_CENTIMETERS);
-
-    PrepareAreaControl(GetDlgItem(hDlg, IDC_AREA));
-    FillSetupDialog(hDlg, &g_working, g_setupUnits, g_panel.keepAspect, g_selButton);
+    FillButtonLists(st);
+    AddStringsToList(GetDlgItem(st->hDlg, IDC_UNITS), IDS_INCHES, IDS_CENTIMETERS);
+    PrepareAreaControl(st);
+    FillSetupDialog(st);
 }
 
 /* A button chosen with the keyboard takes the focus and flashes, as a click
@@ -157,99 +169,97 @@ static void PressFeedback(HWND hDlg, int id)
     SendMessageW(button, BM_SETSTATE, FALSE, 0);
 }
 
-static void OnRevert(HWND hDlg)
+static void OnRevert(SetupState *st)
 {
-    g_setupUnits = s_unitsAtEntry;
-    g_panel.keepAspect = s_aspectAtEntry;
-    g_working = g_original;
-    ApplySettings(&g_working);
+    st->setupUnits = st->unitsAtEntry;
+    g_panel.keepAspect = st->aspectAtEntry;
+    st->working = st->original;
+    ApplySettings(&st->working);
     /* The percentage too, as the opening computes it, so that the field
        shows what the driver now holds. */
-    g_sensPercent = s_percentAtEntry;
-    PressFeedback(hDlg, IDC_REVERT);
-    FillSetupDialog(hDlg, &g_working, g_setupUnits, g_panel.keepAspect, g_selButton);
+    st->sensPercent = st->percentAtEntry;
+    PressFeedback(st->hDlg, IDC_REVERT);
+    FillSetupDialog(st);
 }
 
-static void SetSensitivityText(HWND hDlg)
+static BOOL OnCommand(SetupState *st, int id, int code)
 {
-    SetDlgItemTextW(hDlg, IDC_SENS_EDIT, SensitivityText(&g_working, g_sensPercent));
-}
-
-static BOOL OnCommand(HWND hDlg, int id, int code)
-{
+    HWND hDlg = st->hDlg;
     switch (id) {
     case IDOK:
         PressFeedback(hDlg, IDOK);
         /* The units are taken with the settings, not when they are refused. */
-        if (CommitSettings(hDlg, &g_working)) {
-            g_panel.units = g_setupUnits;
+        if (CommitSettings(hDlg, &st->working)) {
+            g_panel.units = st->setupUnits;
             EndDialog(hDlg, 1);
         }
         return TRUE;
     case IDCANCEL:
         PressFeedback(hDlg, IDCANCEL);
-        ApplySettings(&g_original);
+        ApplySettings(&st->original);
         EndDialog(hDlg, 1);
         return TRUE;
     case IDC_REVERT:
-        OnRevert(hDlg);
+        OnRevert(st);
         return TRUE;
     case IDC_TEST:
         PressFeedback(hDlg, IDC_TEST);
-        CommitSettings(hDlg, &g_working);
+        CommitSettings(hDlg, &st->working);
         return TRUE;
     case IDC_RELATIVE:
     case IDC_ABSOLUTE:
-        g_working.trackingMode = id - IDC_RELATIVE;
+        st->working.trackingMode = id - IDC_RELATIVE;
         CheckRadioButton(hDlg, IDC_RELATIVE, IDC_ABSOLUTE, id);
-        EnableControlRange(hDlg, IDC_SENS_LABEL, IDC_SENS_SPIN, g_working.trackingMode == 0);
+        EnableControlRange(hDlg, IDC_SENS_LABEL, IDC_SENS_SPIN, st->working.trackingMode == 0);
         return TRUE;
-    case IDC_SENS_EDIT: {
+    case IDC_SENS_EDIT:
         if (code != EN_KILLFOCUS)
             return FALSE;
-        WCHAR text[SENS_INPUT_LEN];
-        if (GetDlgItemTextW(hDlg, IDC_SENS_EDIT, text, SENS_INPUT_LEN) <= 0)
-            text[0] = 0;
-        ParseSensitivity(text);
-        SetSensitivityText(hDlg);
+        OnSensitivityTyped(st);
         return TRUE;
-    }
     case IDC_SENS_SPIN:
-        if (code == TWN_UP) {
-            if (g_sensPercent < PERCENT_MAX) {
-                g_sensPercent++;
-                SetSensitivityText(hDlg);
-            }
-            return TRUE;
-        }
-        if (code == TWN_DOWN) {
-            if (g_sensPercent > 1) {
-                g_sensPercent--;
-                SetSensitivityText(hDlg);
-            }
-            return TRUE;
-        }
-        return FALSE;
+        if (code != TWN_UP && code != TWN_DOWN)
+            return FALSE;
+        StepSensitivity(st, code == TWN_UP);
+        return TRUE;
     case IDC_DEFAULT_BUTTONS:
     case IDC_BUTTON_LIST:
     case IDC_ACTION_LIST:
-        return OnButtonCommand(hDlg, id, code);
+        return OnButtonCommand(st, id, code);
     }
     if (id == IDC_WHOLE_TABLET || id == IDC_KEEP_ASPECT || id == IDC_UNITS ||
         (id >= IDC_WIDTH && id <= IDC_AREA))
-        return OnAreaCommand(hDlg, id, code);
+        return OnAreaCommand(st, id, code);
     return FALSE;
 }
 
+/* The dialog's record lives from WM_INITDIALOG to WM_DESTROY; a message
+   outside that time finds none and is left to the dialog manager. */
 INT_PTR CALLBACK SetupDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
+    SetupState *st = (SetupState *)GetWindowLongPtr(hDlg, DWLP_USER);
+
     switch (msg) {
     case WM_INITDIALOG:
-        OnInitDialog(hDlg);
+        st = (SetupState *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(*st));
+        if (!st) {
+            ShowErrorBox(GetParent(hDlg), IDS_NO_MEMORY);
+            EndDialog(hDlg, 0);
+            return FALSE;
+        }
+        st->hDlg = hDlg;
+        SetWindowLongPtr(hDlg, DWLP_USER, (LONG_PTR)st);
+        OnInitDialog(st);
         return FALSE; /* the dialog manager places the focus */
     case WM_COMMAND:
-        return OnCommand(hDlg, LOWORD(wParam), HIWORD(wParam));
+        return st ? OnCommand(st, LOWORD(wParam), HIWORD(wParam)) : FALSE;
+    case WM_DESTROY:
+        if (st) {
+            SetWindowLongPtr(hDlg, DWLP_USER, 0);
+            HeapFree(GetProcessHeap(), 0, st);
+        }
+        return FALSE;
     }
     return FALSE;
 }

@@ -242,6 +242,11 @@ HWND Tile(int id)
     return GetDlgItem(MainWindow(), id);
 }
 
+const SetupState *SetupOf(HWND dlg)
+{
+    return (const SetupState *)GetWindowLongPtrW(dlg, DWLP_USER);
+}
+
 static BOOL CALLBACK CollectContext(HCTX hctx, LPARAM lParam)
 {
     LOGCONTEXTW lc;

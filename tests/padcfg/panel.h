@@ -83,5 +83,7 @@ void StopPanel();
 HWND RestartPanel(const std::string &ini);
 HWND MainWindow();
 HWND Tile(int id);
+/* The open Setup dialog's record. */
+const SetupState *SetupOf(HWND dlg);
 
 #endif

@@ -478,7 +478,8 @@ TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
             beeps = g_beeps;
             Act(dlg, c.steps);
             beeps = g_beeps - beeps;
-            taken = {g_working.left, g_working.top, g_working.right, g_working.bottom};
+            const TabletSettings &w = SetupOf(dlg)->working;
+            taken = {w.left, w.top, w.right, w.bottom};
             const DWORD shown[] = {
                 taken.right - taken.left, taken.bottom - taken.top, taken.left, taken.top,
                 c.axes.w - taken.right,   c.axes.h - taken.bottom};
@@ -543,12 +544,13 @@ TEST_F(Setup, StepsGoToTheNextHundredthOfAnInchAndStopAtTheEdges)
         Open(Tablet10000(c.left, c.width), [&](HWND dlg) {
             Focus(dlg, c.field);
             PressKey(dlg, c.key);
-            DWORD value = c.field == IDC_WIDTH  ? g_working.right - g_working.left
-                          : c.field == IDC_LEFT ? g_working.left
-                                                : 10000 - g_working.right;
+            const TabletSettings &w = SetupOf(dlg)->working;
+            DWORD value = c.field == IDC_WIDTH  ? w.right - w.left
+                          : c.field == IDC_LEFT ? w.left
+                                                : 10000 - w.right;
             EXPECT_EQ(c.value, value) << c.left << "+" << c.width << " field " << c.field;
-            EXPECT_LE(g_working.right, 10000u);
-            EXPECT_LE(g_working.left, g_working.right);
+            EXPECT_LE(w.right, 10000u);
+            EXPECT_LE(w.left, w.right);
             PressKey(dlg, VK_ESCAPE);
         });
     }
@@ -560,20 +562,21 @@ TEST_F(Setup, WholeTabletUnitsAndTheAspectRule)
         const int fields[] = {IDC_WIDTH, IDC_HEIGHT, IDC_LEFT, IDC_TOP, IDC_RIGHT, IDC_BOTTOM};
 
         /* The rule raises a wide area's height about its centre. */
+        const TabletSettings &working = SetupOf(dlg)->working;
         Click(dlg, IDC_KEEP_ASPECT);
-        DWORD w = g_working.right - g_working.left, h = g_working.bottom - g_working.top;
+        DWORD w = working.right - working.left, h = working.bottom - working.top;
         HDC ic = CreateICW(L"DISPLAY", NULL, NULL, NULL);
         double screen = (double)GetDeviceCaps(ic, VERTSIZE) / GetDeviceCaps(ic, HORZSIZE);
         DeleteDC(ic);
         EXPECT_EQ(8000u, w);
         EXPECT_NEAR(8000 * screen, h, 3);
-        EXPECT_NEAR(5000, (g_working.top + g_working.bottom) / 2.0, 1);
+        EXPECT_NEAR(5000, (working.top + working.bottom) / 2.0, 1);
         Click(dlg, IDC_KEEP_ASPECT);
 
         /* Another unit shows the same area in it. */
-        TabletSettings area = g_working;
+        TabletSettings area = working;
         Choose(dlg, IDC_UNITS, 1);
-        EXPECT_EQ(0, memcmp(&area, &g_working, sizeof(area)));
+        EXPECT_EQ(0, memcmp(&area, &working, sizeof(area)));
         EXPECT_EQ(FormatTabletValue(8000, UNITS_CENTIMETERS, 0), ItemText(dlg, IDC_WIDTH));
         for (int id : fields)
             EXPECT_NE(std::wstring::npos, ItemText(dlg, id).find(L" cm")) << id;
@@ -590,7 +593,7 @@ TEST_F(Setup, WholeTabletUnitsAndTheAspectRule)
 
         Click(dlg, IDC_WHOLE_TABLET);
         EXPECT_TRUE(ItemEnabled(dlg, IDC_WIDTH));
-        EXPECT_EQ(10000u, g_working.right - g_working.left) << "the whole tablet, now editable";
+        EXPECT_EQ(10000u, working.right - working.left) << "the whole tablet, now editable";
         Click(dlg, IDOK);
     });
     EXPECT_EQ(0, Contexts()[0].lcInOrgX);
