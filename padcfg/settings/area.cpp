@@ -15,12 +15,18 @@
 #define FIELD_TEXT_LEN 40
 #define FIELD_LIMIT 7
 
+/* What a field gives of its axis: the area's size, the margin before it (left
+   or top) or the margin after it (right or bottom). */
+enum AxisPart { PART_SIZE, PART_NEAR, PART_FAR };
+
 /* The six fields in the order of their display bits. */
 static const struct {
     WORD edit;
     BYTE vertical;
+    BYTE part;
 } s_fields[] = {
-    {IDC_WIDTH, 0}, {IDC_HEIGHT, 1}, {IDC_LEFT, 0}, {IDC_TOP, 1}, {IDC_RIGHT, 0}, {IDC_BOTTOM, 1},
+    {IDC_WIDTH, 0, PART_SIZE}, {IDC_HEIGHT, 1, PART_SIZE}, {IDC_LEFT, 0, PART_NEAR},
+    {IDC_TOP, 1, PART_NEAR},   {IDC_RIGHT, 0, PART_FAR},   {IDC_BOTTOM, 1, PART_FAR},
 };
 #define FIELD_COUNT 6
 #define ALL_FIELDS 0x3F
@@ -145,99 +151,68 @@ static DWORD WidthFor(const SetupState *st, DWORD h)
 /* An area in the screen's proportions from one of its sides: the other one
    follows, and both shrink together where that would leave the tablet, so
    that the largest such area is never passed, not even by rounding. */
-static void KeepAspectFromWidth(const SetupState *st, DWORD *w, DWORD *h)
+static void KeepAspect(const SetupState *st, BOOL fromHeight, DWORD *w, DWORD *h)
 {
-    if (*w >= st->maxAreaW) {
+    if (fromHeight ? *h >= st->maxAreaH : *w >= st->maxAreaW) {
         *w = st->maxAreaW;
         *h = st->maxAreaH;
+    } else if (fromHeight) {
+        *w = Min(WidthFor(st, *h), st->maxAreaW);
     } else {
         *h = Min(HeightFor(st, *w), st->maxAreaH);
     }
 }
 
-static void KeepAspectFromHeight(const SetupState *st, DWORD *w, DWORD *h)
+/* One axis of an area: where it starts, its size, and the tablet's extent. */
+struct AreaAxis {
+    DWORD pos, size, extent;
+};
+
+/* A field's value v on its axis: a size changes about the centre (done by the
+   caller, once the other axis has had its say); a margin moves the area and
+   keeps its size while it fits, and takes off what would not. Returns whether
+   the size was set, for the other axis to follow. */
+static BOOL SetOnAxis(AreaAxis *a, int part, DWORD v)
 {
-    if (*h >= st->maxAreaH) {
-        *w = st->maxAreaW;
-        *h = st->maxAreaH;
-    } else {
-        *w = Min(WidthFor(st, *h), st->maxAreaW);
+    const DWORD E = a->extent;
+    switch (part) {
+    case PART_SIZE:
+        a->size = Min(v, E);
+        return TRUE;
+    case PART_NEAR:
+        a->pos = Min(v, E);
+        if (E - a->pos >= a->size)
+            return FALSE;
+        a->size = E - a->pos;
+        return TRUE;
+    default:
+        v = Min(v, E); /* a stepped margin stops at the edge */
+        a->pos = E - a->size > v ? E - v - a->size : 0;
+        if (E - a->size >= v)
+            return FALSE;
+        a->size = E - v;
+        return TRUE;
     }
 }
 
-/* One field's new value v into the working area. */
-static void SetAreaField(SetupState *st, int id, DWORD v)
+/* Field bit's new value v into the working area; with Preserve Aspect Ratio
+   a new size on one axis brings the other's, about its centre. */
+static void SetAreaField(SetupState *st, int bit, DWORD v)
 {
     TabletSettings *r = &st->working;
-    const DWORD keep = g_panel.keepAspect;
-    const DWORD W = GetTabletWidth(), H = GetTabletHeight();
-    DWORD L = r->left, T = r->top;
-    DWORD w = r->right - r->left, h = r->bottom - r->top;
-    const DWORD w0 = w, h0 = h;
+    AreaAxis x = {r->left, r->right - r->left, GetTabletWidth()};
+    AreaAxis y = {r->top, r->bottom - r->top, GetTabletHeight()};
+    const BOOL vertical = s_fields[bit].vertical;
+    AreaAxis *own = vertical ? &y : &x, *other = vertical ? &x : &y;
+    const DWORD ownSize0 = own->size, otherSize0 = other->size;
 
-    switch (id) {
-    case IDC_WIDTH:
-        w = Min(v, W);
-        if (keep) {
-            KeepAspectFromWidth(st, &w, &h);
-            T = Recentre(T, h0, h, H);
-        }
-        L = Recentre(L, w0, w, W);
-        break;
-    case IDC_HEIGHT:
-        h = Min(v, H);
-        if (keep) {
-            KeepAspectFromHeight(st, &w, &h);
-            L = Recentre(L, w0, w, W);
-        }
-        T = Recentre(T, h0, h, H);
-        break;
-    case IDC_LEFT:
-        L = Min(v, W);
-        if (W - L < w) {
-            w = W - L;
-            if (keep) {
-                KeepAspectFromWidth(st, &w, &h);
-                T = Recentre(T, h0, h, H);
-            }
-        }
-        break;
-    case IDC_TOP:
-        T = Min(v, H);
-        if (H - T < h) {
-            h = H - T;
-            if (keep) {
-                KeepAspectFromHeight(st, &w, &h);
-                L = Recentre(L, w0, w, W);
-            }
-        }
-        break;
-    case IDC_RIGHT:
-        v = Min(v, W); /* a stepped margin stops at the edge */
-        L = W - w > v ? W - v - w : 0;
-        if (W - w < v) {
-            w = W - v;
-            if (keep) {
-                KeepAspectFromWidth(st, &w, &h);
-                T = Recentre(T, h0, h, H);
-            }
-        }
-        break;
-    case IDC_BOTTOM:
-        v = Min(v, H);
-        T = H - h > v ? H - v - h : 0;
-        if (H - h < v) {
-            h = H - v;
-            if (keep) {
-                KeepAspectFromHeight(st, &w, &h);
-                L = Recentre(L, w0, w, W);
-            }
-        }
-        break;
-    default:
-        return;
+    if (SetOnAxis(own, s_fields[bit].part, v) && g_panel.keepAspect) {
+        KeepAspect(st, vertical, &x.size, &y.size);
+        other->pos = Recentre(other->pos, otherSize0, other->size, other->extent);
     }
-    StoreArea(r, L, T, w, h);
+    if (s_fields[bit].part == PART_SIZE)
+        own->pos = Recentre(own->pos, ownSize0, own->size, own->extent);
+    StoreArea(r, x.pos, y.pos, x.size, y.size);
 }
 
 /* The working area grown to the screen's proportions, or shrunk where the
@@ -248,12 +223,9 @@ static void FitAreaToAspect(SetupState *st)
     const DWORD w0 = r->right - r->left, h0 = r->bottom - r->top;
     DWORD w = w0, h = h0;
 
-    /* The short side grows; the area shrinks only where the grown one would
-       not fit. */
-    if (st->countAspect < MulDivHalf(h0, FIX32_ONE, w0))
-        KeepAspectFromHeight(st, &w, &h); /* taller than the screen: the width grows */
-    else
-        KeepAspectFromWidth(st, &w, &h);
+    /* The short side grows (the width, for an area taller than the screen);
+       the area shrinks only where the grown one would not fit. */
+    KeepAspect(st, st->countAspect < MulDivHalf(h0, FIX32_ONE, w0), &w, &h);
     StoreArea(r, Recentre(r->left, w0, w, GetTabletWidth()),
               Recentre(r->top, h0, h, GetTabletHeight()), w, h);
 }
@@ -382,7 +354,7 @@ static void ShowNewArea(SetupState *st)
 static void TakeFieldValue(SetupState *st, int bit, DWORD v)
 {
     const AreaRect before = *AreaOf(&st->working);
-    SetAreaField(st, s_fields[bit].edit, v);
+    SetAreaField(st, bit, v);
     const AreaRect *after = AreaOf(&st->working);
     if ((after->right == after->left || after->bottom == after->top) &&
         memcmp(after, &before, sizeof(before)) != 0) {
