@@ -26,6 +26,7 @@
 typedef UINT(WINAPI *PenEventProc)(UINT cursor, DWORD buttons, LONG x, LONG y);
 
 static PenEventProc s_pen;
+static HCTX s_context; /* the one the control opened */
 static LARGE_INTEGER s_freq;
 
 static double Now(void)
@@ -33,6 +34,35 @@ static double Now(void)
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
     return (double)t.QuadPart / (double)s_freq.QuadPart;
+}
+
+/* The context the stand-in has open for the control, asked of a manager
+   opened on the parent. */
+typedef HWND(WINAPI *ContextOwnerProc)(HMGR, HCTX);
+static ContextOwnerProc s_owner;
+static HMGR s_manager;
+static HWND s_control;
+
+static BOOL CALLBACK FindControlContext(HCTX hctx, LPARAM lParam)
+{
+    if (s_owner(s_manager, hctx) != s_control)
+        return TRUE;
+    *(HCTX *)lParam = hctx;
+    return FALSE;
+}
+
+static HCTX ContextOf(HWND parent, HWND control)
+{
+    HCTX found = NULL;
+    s_owner = (ContextOwnerProc)(void (*)(void))GetProcAddress(GetModuleHandleW(L"wintab32.dll"),
+                                                               "WTMgrContextOwner");
+    if (!s_owner)
+        return NULL;
+    s_manager = WTMgrOpen(parent, WT_DEFBASE);
+    s_control = control;
+    WTMgrContextEnum(s_manager, FindControlContext, (LPARAM)&found);
+    WTMgrClose(s_manager);
+    return found;
 }
 
 /* The parent answers as the Setup dialog does: it takes the rectangle. */
@@ -147,7 +177,7 @@ static double TimeWTPacket(int n)
             serials[k] = s_pen(0, 0, 6000, 6000);
         double t0 = Now();
         for (int k = 0; k < BATCH; k++)
-            WTPacket(g_pointContext, serials[k], packet);
+            WTPacket(s_context, serials[k], packet);
         total += Now() - t0;
         Drain(&ignored); /* the control finds its packets gone and stops at once */
     }
@@ -243,7 +273,8 @@ int wmain(int argc, wchar_t **argv)
     SetFocus(area);
     Run ignored = {0, 0, 0, NULL};
     Drain(&ignored);
-    if (!g_pointContext) {
+    s_context = ContextOf(parent, area);
+    if (!s_context) {
         fprintf(stderr, "the control opened no context\n");
         return 2;
     }

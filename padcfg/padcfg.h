@@ -305,9 +305,6 @@ BOOL IsWindowOfClass(HWND hwnd, LPCTSTR className);
 /* controls/tweak.cpp */
 extern WORD g_tweakCount; /* live Tweaks, each in the table its buddy edits look it up in */
 
-/* controls/setarea.cpp */
-extern HCTX g_pointContext; /* the pen-pointing context while a SetArea has the focus */
-
 /* controls/hooks.cpp */
 #define MAX_HOOKED_LABELS 10
 extern WORD g_hookedCount;

@@ -10,13 +10,6 @@
  */
 #include "padcfg.h"
 
-/* Window extra data: the current and the saved rectangle (left, top, right,
-   bottom, tablet counts, y downward from the top edge), then the state. */
-#define SA_CURRENT 0
-#define SA_SAVED (SA_CURRENT + 4 * sizeof(LONG))
-#define SA_STATE (SA_SAVED + 4 * sizeof(LONG))
-#define SETAREA_EXTRA (SA_STATE + sizeof(WORD))
-
 /* State flags. */
 #define SA_SUSPENDED 0x0001  /* pen ignored until a mouse click restarts the capture */
 #define SA_FOCUSED 0x0002    /* the control has the focus */
@@ -46,84 +39,82 @@ static_assert(sizeof(SetAreaPacket) == 16 && offsetof(SetAreaPacket, pkButtons) 
                   offsetof(SetAreaPacket, pkX) == 8 && offsetof(SetAreaPacket, pkY) == 12,
               "the pen packet as the driver writes it");
 
-/* Shared by every SetArea window: the panel shows one at a time. */
-HCTX g_pointContext;
-static UINT s_firstCursor;
-static UINT s_cursorTypes;
-/* Per cursor type of the device: bit n set when physical button n clicks left. */
-static DWORD s_clickMasks[MAX_CLICK_MASKS];
-static BOOL s_pointing;
-static HBITMAP s_crosshair;
-static int s_caretCx, s_caretCy;
-/* Where the crosshair stands, once shown, and where it is due. Redrawing the
-   caret is the dearest part of a packet: it is skipped when the pen stays
-   on the same pixel, and while newer packets wait in the queue it is left to
-   the newest (a pen moves less than a pixel between most packets). */
-static POINT s_caretAt, s_caretDue;
-static BOOL s_caretShown, s_caretPending;
-/* The time-out runs from the last packet; re-arming a timer for every
-   packet would cost a round trip to the window system each time. */
-static DWORD s_lastPacket;
-static BOOL s_timing;
-/* The axes the context was opened over, so packets need not ask the driver. */
-static AXIS s_captureX, s_captureY;
-/* Kept whole: a user's "no blinking" (INFINITE) does not fit 16 bits. */
-static UINT s_savedBlinkTime;
-static int s_pointerHides; /* ShowCursor(FALSE) calls to undo */
+/* Everything a SetArea window keeps, one record per window: its pointer is
+   the window's only extra data, from WM_CREATE to WM_DESTROY. */
+struct SetAreaInfo {
+    HWND self;
+    /* Left, top, right, bottom in tablet counts, y downward from the top
+       edge: the rectangle shown, and the one put back when the focus leaves
+       without a new definition. */
+    LONG current[4];
+    LONG saved[4];
+    WORD state; /* SA_ flags */
+
+    HCTX context; /* the pen-pointing context while the control has the focus */
+    AXIS captureX, captureY; /* the axes it was opened over: packets need not ask */
+    UINT firstCursor, cursorTypes;
+    /* Per cursor type of the device: bit n set when physical button n clicks left. */
+    DWORD clickMasks[MAX_CLICK_MASKS];
+
+    BOOL pointing;       /* the pointer hidden and the crosshair following the pen */
+    int pointerHides;    /* ShowCursor(FALSE) calls to undo */
+    UINT savedBlinkTime; /* kept whole: a user's "no blinking" (INFINITE) does not fit 16 bits */
+    HBITMAP crosshair;
+    int caretCx, caretCy;
+    /* Where the crosshair stands, once shown, and where it is due. Redrawing
+       the caret is the dearest part of a packet: it is skipped when the pen
+       stays on the same pixel, and while newer packets wait in the queue it
+       is left to the newest (a pen moves less than a pixel between most
+       packets). */
+    POINT caretAt, caretDue;
+    BOOL caretShown, caretPending;
+
+    /* The time-out runs from the last packet; re-arming a timer for every
+       packet would cost a round trip to the window system each time. */
+    DWORD lastPacket;
+    BOOL timing;
+};
 
 static HINSTANCE s_registeredFor;
 
-/* ---- Window data ---- */
+/* ---- The record ---- */
 
-static WORD GetState(HWND hwnd)
+static void SETAREA_ChangeState(SetAreaInfo *info, WORD set, WORD clear)
 {
-    return (WORD)GetWindowWord(hwnd, SA_STATE);
-}
-
-/* Read-modify-write at once: a notification may re-enter the control. */
-static void ChangeState(HWND hwnd, WORD set, WORD clear)
-{
-    SetWindowWord(hwnd, SA_STATE, (WORD)((GetState(hwnd) & ~clear) | set));
-}
-
-static void GetArea(HWND hwnd, int slot, LONG r[4])
-{
-    for (int i = 0; i < 4; i++)
-        r[i] = GetWindowLongW(hwnd, slot + i * (int)sizeof(LONG));
-}
-
-static void PutArea(HWND hwnd, int slot, const LONG r[4])
-{
-    for (int i = 0; i < 4; i++)
-        SetWindowLongW(hwnd, slot + i * (int)sizeof(LONG), r[i]);
+    info->state = (WORD)((info->state & ~clear) | set);
 }
 
 /* Every change of the current rectangle keeps the painted flag true to it. */
-static void SetCurrent(HWND hwnd, const LONG r[4])
+static void SETAREA_SetCurrent(SetAreaInfo *info, const LONG r[4])
 {
-    PutArea(hwnd, SA_CURRENT, r);
+    CopyMemory(info->current, r, sizeof(info->current));
     if (r[2] == r[0] || r[3] == r[1])
-        ChangeState(hwnd, 0, SA_PAINTED);
+        SETAREA_ChangeState(info, 0, SA_PAINTED);
     else
-        ChangeState(hwnd, SA_PAINTED, 0);
+        SETAREA_ChangeState(info, SA_PAINTED, 0);
 }
 
-static void RepaintNow(HWND hwnd)
+static void SETAREA_Notify(const SetAreaInfo *info, WORD code)
 {
-    InvalidateRect(hwnd, NULL, TRUE);
-    UpdateWindow(hwnd);
+    NotifyParent(info->self, code);
 }
 
-static void StartTimeout(HWND hwnd, UINT ms)
+static void SETAREA_RepaintNow(const SetAreaInfo *info)
 {
-    SetTimer(hwnd, SA_TIMER, ms, NULL);
-    s_timing = TRUE;
+    InvalidateRect(info->self, NULL, TRUE);
+    UpdateWindow(info->self);
 }
 
-static void StopTimeout(HWND hwnd)
+static void SETAREA_StartTimeout(SetAreaInfo *info, UINT ms)
 {
-    KillTimer(hwnd, SA_TIMER);
-    s_timing = FALSE;
+    SetTimer(info->self, SA_TIMER, ms, NULL);
+    info->timing = TRUE;
+}
+
+static void SETAREA_StopTimeout(SetAreaInfo *info)
+{
+    KillTimer(info->self, SA_TIMER);
+    info->timing = FALSE;
 }
 
 /* ---- Tablet geometry ---- */
@@ -175,75 +166,73 @@ static void MapTabletToClient(HWND hwnd, int n, POINT *points)
     MapWithAxes(hwnd, &x, &y, n, points);
 }
 
-static void Paint(HWND hwnd)
+static void SETAREA_Paint(const SetAreaInfo *info)
 {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    WORD state = GetState(hwnd);
+    HDC dc = BeginPaint(info->self, &ps);
     /* The class brush has drawn the tablet surface. */
-    if (state & SA_PAINTED) {
-        LONG r[4];
-        GetArea(hwnd, SA_CURRENT, r);
+    if (info->state & SA_PAINTED) {
+        const LONG *r = info->current;
         POINT p[2] = {{r[0], r[1]}, {r[2], r[3]}};
-        MapTabletToClient(hwnd, 2, p);
-        int color = (state & SA_FOCUSED) ? COLOR_BTNFACE : COLOR_BTNSHADOW;
+        MapTabletToClient(info->self, 2, p);
+        int color = (info->state & SA_FOCUSED) ? COLOR_BTNFACE : COLOR_BTNSHADOW;
         HGDIOBJ old = SelectObject(dc, GetSysColorBrush(color));
         PatBlt(dc, (short)p[0].x, (short)p[0].y, (short)(p[1].x - p[0].x), (short)(p[1].y - p[0].y),
                PATCOPY);
         SelectObject(dc, old);
-    } else if (state & SA_FOCUSED) {
+    } else if (info->state & SA_FOCUSED) {
         RECT rc;
-        GetClientRect(hwnd, &rc);
+        GetClientRect(info->self, &rc);
         DrawFocusRect(dc, &rc);
     }
-    EndPaint(hwnd, &ps);
+    EndPaint(info->self, &ps);
 }
 
 /* ---- The pen ---- */
 
-static void ComputeClickMasks(void)
+static void SETAREA_ComputeClickMasks(SetAreaInfo *info)
 {
-    s_cursorTypes = GetDeviceCursors(&s_firstCursor);
+    info->cursorTypes = GetDeviceCursors(&info->firstCursor);
     /* A device with more cursor types keeps masks for the first ones only. */
     for (UINT i = 0; i < MAX_CLICK_MASKS; i++) {
-        s_clickMasks[i] = 1; /* a map that cannot be read: button 0 clicks */
+        info->clickMasks[i] = 1; /* a map that cannot be read: button 0 clicks */
         BYTE map[BUTTON_MAP_SIZE];
         ZeroMemory(map, sizeof(map));
-        if (i < s_cursorTypes && ReadButtonMap(s_firstCursor + i, map)) {
-            s_clickMasks[i] = 0;
+        if (i < info->cursorTypes && ReadButtonMap(info->firstCursor + i, map)) {
+            info->clickMasks[i] = 0;
             for (int n = 0; n < BUTTON_MAP_SIZE; n++)
                 if (map[n] == SBN_LCLICK)
-                    s_clickMasks[i] |= 1u << n;
+                    info->clickMasks[i] |= 1u << n;
         }
     }
 }
 
 /* pkCursor comes from the driver: one outside the device's cursor types, or
    beyond the table, is treated like a cursor whose map cannot be read. */
-static DWORD ClickMask(UINT cursor)
+static DWORD SETAREA_ClickMask(const SetAreaInfo *info, UINT cursor)
 {
-    UINT i = cursor - s_firstCursor;
-    if (i >= s_cursorTypes || i >= MAX_CLICK_MASKS)
+    UINT i = cursor - info->firstCursor;
+    if (i >= info->cursorTypes || i >= MAX_CLICK_MASKS)
         return 1;
-    return s_clickMasks[i];
+    return info->clickMasks[i];
 }
 
-static void OpenPointingContext(HWND hwnd, BOOL open)
+static void SETAREA_OpenPointingContext(SetAreaInfo *info, BOOL open)
 {
     if (!open) {
-        if (g_pointContext)
-            WTClose(g_pointContext);
-        g_pointContext = NULL;
+        if (info->context)
+            WTClose(info->context);
+        info->context = NULL;
         return;
     }
-    if (g_pointContext)
+    if (info->context)
         return;
 
     LOGCONTEXTW lc;
     ZeroMemory(&lc, sizeof(lc));
     WTInfoCopy(WTI_DEFCONTEXT, 0, &lc, sizeof(lc));
-    ReadAxes(&s_captureX, &s_captureY);
-    const AXIS &x = s_captureX, &y = s_captureY;
+    ReadAxes(&info->captureX, &info->captureY);
+    const AXIS &x = info->captureX, &y = info->captureY;
     lc.lcOptions = CXO_MESSAGES;
     /* The control listens at the default base, whatever the default context says. */
     lc.lcMsgBase = WT_DEFBASE;
@@ -259,8 +248,8 @@ static void OpenPointingContext(HWND hwnd, BOOL open)
     lc.lcInExtY = y.axMax - y.axMin;
     lc.lcOutOrgX = lc.lcOutOrgY = 0;
     lc.lcOutExtY = -(y.axMax - y.axMin);
-    g_pointContext = WTOpenW(hwnd, &lc, TRUE);
-    ComputeClickMasks();
+    info->context = WTOpenW(info->self, &lc, TRUE);
+    SETAREA_ComputeClickMasks(info);
 }
 
 /* A 1-bit crosshair of the pointer's size: white lines invert the picture. */
@@ -283,308 +272,330 @@ static HBITMAP MakeCrosshair(int cx, int cy)
     return bitmap;
 }
 
-static void PlaceCaret(HWND hwnd)
+static void SETAREA_PlaceCaret(SetAreaInfo *info)
 {
-    if (!s_caretPending)
+    if (!info->caretPending)
         return;
-    s_caretPending = FALSE;
-    SetCaretPos(s_caretDue.x, s_caretDue.y);
-    s_caretAt = s_caretDue;
-    if (!s_caretShown)
-        ShowCaret(hwnd);
-    s_caretShown = TRUE;
+    info->caretPending = FALSE;
+    SetCaretPos(info->caretDue.x, info->caretDue.y);
+    info->caretAt = info->caretDue;
+    if (!info->caretShown)
+        ShowCaret(info->self);
+    info->caretShown = TRUE;
 }
 
 /* The crosshair centred on pen position p of the client area. */
-static void FollowPen(HWND hwnd, POINT p)
+static void SETAREA_FollowPen(SetAreaInfo *info, POINT p)
 {
-    s_caretDue.x = p.x - s_caretCx / 2;
-    s_caretDue.y = p.y - s_caretCy / 2;
-    s_caretPending = !s_caretShown || s_caretDue.x != s_caretAt.x || s_caretDue.y != s_caretAt.y;
+    info->caretDue.x = p.x - info->caretCx / 2;
+    info->caretDue.y = p.y - info->caretCy / 2;
+    info->caretPending = !info->caretShown || info->caretDue.x != info->caretAt.x ||
+                         info->caretDue.y != info->caretAt.y;
     MSG newer;
-    if (s_caretPending && !PeekMessageW(&newer, hwnd, WT_PACKET(WT_DEFBASE), WT_PACKET(WT_DEFBASE),
-                                        PM_NOREMOVE | PM_NOYIELD))
-        PlaceCaret(hwnd);
+    if (info->caretPending && !PeekMessageW(&newer, info->self, WT_PACKET(WT_DEFBASE),
+                                            WT_PACKET(WT_DEFBASE), PM_NOREMOVE | PM_NOYIELD))
+        SETAREA_PlaceCaret(info);
 }
 
-static void SetPointingMode(HWND hwnd, BOOL on)
+static void SETAREA_SetPointingMode(SetAreaInfo *info, BOOL on)
 {
-    if (s_pointing == on)
+    if (info->pointing == on)
         return;
-    s_pointing = on;
+    info->pointing = on;
 
     if (on) {
         int count;
-        s_pointerHides = 0;
+        info->pointerHides = 0;
         do {
             count = ShowCursor(FALSE);
-            s_pointerHides++;
+            info->pointerHides++;
         } while (count >= 0);
-        if (g_pointContext) {
-            WTEnable(g_pointContext, TRUE);
-            WTOverlap(g_pointContext, TRUE);
+        if (info->context) {
+            WTEnable(info->context, TRUE);
+            WTOverlap(info->context, TRUE);
         }
-        s_caretCx = GetSystemMetrics(SM_CXCURSOR);
-        s_caretCy = GetSystemMetrics(SM_CYCURSOR);
-        s_crosshair = MakeCrosshair(s_caretCx, s_caretCy);
-        CreateCaret(hwnd, s_crosshair, 0, 0);
-        s_caretShown = s_caretPending = FALSE;
-        s_savedBlinkTime = GetCaretBlinkTime();
+        info->caretCx = GetSystemMetrics(SM_CXCURSOR);
+        info->caretCy = GetSystemMetrics(SM_CYCURSOR);
+        info->crosshair = MakeCrosshair(info->caretCx, info->caretCy);
+        CreateCaret(info->self, info->crosshair, 0, 0);
+        info->caretShown = info->caretPending = FALSE;
+        info->savedBlinkTime = GetCaretBlinkTime();
         SetCaretBlinkTime(SA_NO_BLINK);
         return;
     }
 
-    PlaceCaret(hwnd);
+    SETAREA_PlaceCaret(info);
     POINT caret = {0, 0};
     GetCaretPos(&caret);
     DestroyCaret();
-    DeleteObject(s_crosshair);
-    s_crosshair = NULL;
-    SetCaretBlinkTime(s_savedBlinkTime);
-    if (g_pointContext)
-        WTEnable(g_pointContext, FALSE);
+    DeleteObject(info->crosshair);
+    info->crosshair = NULL;
+    SetCaretBlinkTime(info->savedBlinkTime);
+    if (info->context)
+        WTEnable(info->context, FALSE);
     /* The mouse pointer comes back where the crosshair was. */
-    ClientToScreen(hwnd, &caret);
+    ClientToScreen(info->self, &caret);
     SetCursorPos(caret.x, caret.y);
     /* Undo exactly our hiding, so the display count is as we found it. */
-    for (; s_pointerHides > 0; s_pointerHides--)
+    for (; info->pointerHides > 0; info->pointerHides--)
         ShowCursor(TRUE);
 }
 
 /* The end of a capture by a key, the time-out or a non-click button. */
-static void Suspend(HWND hwnd)
+static void SETAREA_Suspend(SetAreaInfo *info)
 {
-    StopTimeout(hwnd);
-    SetPointingMode(hwnd, FALSE);
-    ChangeState(hwnd, SA_SUSPENDED, SA_POINTING);
-    NotifyParent(hwnd, SAN_CANCELLED);
+    SETAREA_StopTimeout(info);
+    SETAREA_SetPointingMode(info, FALSE);
+    SETAREA_ChangeState(info, SA_SUSPENDED, SA_POINTING);
+    SETAREA_Notify(info, SAN_CANCELLED);
 }
 
 /* A capture starts from the whole tablet: the dialog takes it, the prompt asks
    for the first corner. */
-static void StartFromWholeTablet(HWND hwnd)
+static void SETAREA_StartFromWholeTablet(SetAreaInfo *info)
 {
     LONG r[4];
     WholeTablet(r);
-    SetCurrent(hwnd, r);
-    NotifyParent(hwnd, SAN_WHOLE);
-    RepaintNow(hwnd);
-    NotifyParent(hwnd, SAN_FIRST_DUE);
+    SETAREA_SetCurrent(info, r);
+    SETAREA_Notify(info, SAN_WHOLE);
+    SETAREA_RepaintNow(info);
+    SETAREA_Notify(info, SAN_FIRST_DUE);
 }
 
-static void TakeCorner(HWND hwnd, LONG x, LONG y)
+static void SETAREA_TakeCorner(SetAreaInfo *info, LONG x, LONG y)
 {
     LONG r[4];
-    GetArea(hwnd, SA_CURRENT, r);
-    if (!(GetState(hwnd) & SA_SECOND_DUE)) {
+    CopyMemory(r, info->current, sizeof(r));
+    if (!(info->state & SA_SECOND_DUE)) {
         r[0] = x; /* lower-left */
         r[3] = y;
-        SetCurrent(hwnd, r);
-        ChangeState(hwnd, SA_SECOND_DUE, 0);
-        NotifyParent(hwnd, SAN_SECOND_DUE);
+        SETAREA_SetCurrent(info, r);
+        SETAREA_ChangeState(info, SA_SECOND_DUE, 0);
+        SETAREA_Notify(info, SAN_SECOND_DUE);
     } else {
-        StopTimeout(hwnd);
+        SETAREA_StopTimeout(info);
         r[2] = x; /* upper-right */
         r[1] = y;
-        SetCurrent(hwnd, r);
-        PutArea(hwnd, SA_SAVED, r);
-        ChangeState(hwnd, SA_ENDED | SA_DEFINED, SA_POINTING | SA_SECOND_DUE);
-        NotifyParent(hwnd, SAN_DEFINED);
+        SETAREA_SetCurrent(info, r);
+        CopyMemory(info->saved, r, sizeof(info->saved));
+        SETAREA_ChangeState(info, SA_ENDED | SA_DEFINED, SA_POINTING | SA_SECOND_DUE);
+        SETAREA_Notify(info, SAN_DEFINED);
     }
-    NotifyParent(hwnd, SAN_CHANGED);
-    RepaintNow(hwnd);
+    SETAREA_Notify(info, SAN_CHANGED);
+    SETAREA_RepaintNow(info);
 }
 
-static void OnPacket(HWND hwnd, UINT serial)
+/* Whether the pen is outside the permitted rectangle, told to the parent
+   as it goes out and as it comes back. */
+static BOOL SETAREA_TrackRange(SetAreaInfo *info, WORD state, LONG x, LONG y)
+{
+    const LONG *r = info->current;
+    BOOL out = x < r[0] || x > r[2] || y < r[1] || y > r[3];
+    if (out && !(state & SA_OUT)) {
+        SETAREA_ChangeState(info, SA_OUT, 0);
+        SETAREA_Notify(info, SAN_OUT_OF_RANGE);
+    } else if (!out && (state & SA_OUT)) {
+        SETAREA_ChangeState(info, 0, SA_OUT);
+        SETAREA_Notify(info, (state & SA_SECOND_DUE) ? SAN_SECOND_DUE : SAN_FIRST_DUE);
+    }
+    return out;
+}
+
+static void SETAREA_OnPacket(SetAreaInfo *info, UINT serial)
 {
     SetAreaPacket pkt;
-    if (!WTPacket(g_pointContext, serial, &pkt))
+    if (!WTPacket(info->context, serial, &pkt))
         return;
-    WORD state = GetState(hwnd);
+    WORD state = info->state;
     if (!(state & SA_FOCUSED) || (state & SA_SUSPENDED))
         return;
 
     if (state & SA_ENDED) {
         if (pkt.pkButtons == 0) {
-            SetPointingMode(hwnd, FALSE);
-            ChangeState(hwnd, SA_SUSPENDED, SA_ENDED);
+            SETAREA_SetPointingMode(info, FALSE);
+            SETAREA_ChangeState(info, SA_SUSPENDED, SA_ENDED);
         }
         return;
     }
     if (!(state & SA_POINTING)) {
-        SetPointingMode(hwnd, TRUE);
-        ChangeState(hwnd, SA_POINTING, 0);
+        SETAREA_SetPointingMode(info, TRUE);
+        SETAREA_ChangeState(info, SA_POINTING, 0);
     }
 
     POINT p = {pkt.pkX, pkt.pkY};
-    MapWithAxes(hwnd, &s_captureX, &s_captureY, 1, &p);
-    FollowPen(hwnd, p);
+    MapWithAxes(info->self, &info->captureX, &info->captureY, 1, &p);
+    SETAREA_FollowPen(info, p);
+    BOOL out = SETAREA_TrackRange(info, state, pkt.pkX, pkt.pkY);
 
-    LONG r[4];
-    GetArea(hwnd, SA_CURRENT, r);
-    BOOL out = pkt.pkX < r[0] || pkt.pkX > r[2] || pkt.pkY < r[1] || pkt.pkY > r[3];
-    if (out && !(state & SA_OUT)) {
-        ChangeState(hwnd, SA_OUT, 0);
-        NotifyParent(hwnd, SAN_OUT_OF_RANGE);
-    } else if (!out && (state & SA_OUT)) {
-        ChangeState(hwnd, 0, SA_OUT);
-        NotifyParent(hwnd, (state & SA_SECOND_DUE) ? SAN_SECOND_DUE : SAN_FIRST_DUE);
-    }
-
-    DWORD mask = ClickMask(pkt.pkCursor);
+    DWORD mask = SETAREA_ClickMask(info, pkt.pkCursor);
     if (pkt.pkButtons & ~mask) {
         /* Another button ends the capture; it ends for good at the release. */
-        StopTimeout(hwnd);
-        ChangeState(hwnd, SA_ENDED, SA_POINTING);
-        NotifyParent(hwnd, SAN_CANCELLED);
+        SETAREA_StopTimeout(info);
+        SETAREA_ChangeState(info, SA_ENDED, SA_POINTING);
+        SETAREA_Notify(info, SAN_CANCELLED);
         return;
     }
     if (!(pkt.pkButtons & mask)) {
-        ChangeState(hwnd, 0, SA_CLICK_DOWN);
-    } else if (!(GetState(hwnd) & SA_CLICK_DOWN)) {
-        ChangeState(hwnd, SA_CLICK_DOWN, 0);
+        SETAREA_ChangeState(info, 0, SA_CLICK_DOWN);
+    } else if (!(info->state & SA_CLICK_DOWN)) {
+        SETAREA_ChangeState(info, SA_CLICK_DOWN, 0);
         if (!out)
-            TakeCorner(hwnd, pkt.pkX, pkt.pkY);
+            SETAREA_TakeCorner(info, pkt.pkX, pkt.pkY);
     }
     /* Once the area is defined only the release is awaited: no time-out. */
-    if (!(GetState(hwnd) & SA_ENDED)) {
-        s_lastPacket = GetTickCount();
-        if (!s_timing)
-            StartTimeout(hwnd, SA_TIMEOUT);
+    if (!(info->state & SA_ENDED)) {
+        info->lastPacket = GetTickCount();
+        if (!info->timing)
+            SETAREA_StartTimeout(info, SA_TIMEOUT);
     }
 }
 
-static void OnTimeout(HWND hwnd)
+static void SETAREA_OnTimeout(SetAreaInfo *info)
 {
-    StopTimeout(hwnd);
-    DWORD quiet = GetTickCount() - s_lastPacket;
+    SETAREA_StopTimeout(info);
+    DWORD quiet = GetTickCount() - info->lastPacket;
     if (quiet < SA_TIMEOUT)
-        StartTimeout(hwnd, SA_TIMEOUT - quiet);
-    else if (GetState(hwnd) & SA_CLICK_DOWN)
-        StartTimeout(hwnd, SA_TIMEOUT);
+        SETAREA_StartTimeout(info, SA_TIMEOUT - quiet);
+    else if (info->state & SA_CLICK_DOWN)
+        SETAREA_StartTimeout(info, SA_TIMEOUT);
     else
-        Suspend(hwnd);
+        SETAREA_Suspend(info);
 }
 
-static void OnInfoChange(LPARAM lParam)
+static void SETAREA_OnInfoChange(SetAreaInfo *info, LPARAM lParam)
 {
     UINT category = LOWORD(lParam), index = HIWORD(lParam);
-    UINT first = WTI_CURSORS + s_firstCursor;
-    if (category >= first && category < first + s_cursorTypes && index == CSR_SYSBTNMAP)
-        ComputeClickMasks();
+    UINT first = WTI_CURSORS + info->firstCursor;
+    if (category >= first && category < first + info->cursorTypes && index == CSR_SYSBTNMAP)
+        SETAREA_ComputeClickMasks(info);
 }
 
 /* ---- Focus and input ---- */
 
-static void OnSetFocus(HWND hwnd)
+static void SETAREA_OnSetFocus(SetAreaInfo *info)
 {
-    LONG r[4];
-    GetArea(hwnd, SA_CURRENT, r);
-    PutArea(hwnd, SA_SAVED, r);
+    CopyMemory(info->saved, info->current, sizeof(info->saved));
     /* A button still down from the click that brought the focus does not
        count; an end left over from the last focus period is forgotten. */
-    ChangeState(hwnd, SA_FOCUSED | SA_CLICK_DOWN,
-                SA_SUSPENDED | SA_SECOND_DUE | SA_DEFINED | SA_ENDED | SA_OUT);
-    StartFromWholeTablet(hwnd);
-    InvalidateRect(hwnd, NULL, TRUE);
-    OpenPointingContext(hwnd, TRUE);
+    SETAREA_ChangeState(info, SA_FOCUSED | SA_CLICK_DOWN,
+                        SA_SUSPENDED | SA_SECOND_DUE | SA_DEFINED | SA_ENDED | SA_OUT);
+    SETAREA_StartFromWholeTablet(info);
+    InvalidateRect(info->self, NULL, TRUE);
+    SETAREA_OpenPointingContext(info, TRUE);
 }
 
-static void OnKillFocus(HWND hwnd)
+static void SETAREA_OnKillFocus(SetAreaInfo *info)
 {
-    ChangeState(hwnd, 0, SA_FOCUSED | SA_SUSPENDED);
-    if (!(GetState(hwnd) & SA_DEFINED)) {
+    SETAREA_ChangeState(info, 0, SA_FOCUSED | SA_SUSPENDED);
+    if (!(info->state & SA_DEFINED)) {
         LONG r[4];
-        GetArea(hwnd, SA_SAVED, r);
-        SetCurrent(hwnd, r);
+        CopyMemory(r, info->saved, sizeof(r));
+        SETAREA_SetCurrent(info, r);
     }
-    StopTimeout(hwnd);
-    SetPointingMode(hwnd, FALSE);
-    ChangeState(hwnd, 0, SA_POINTING | SA_SECOND_DUE);
-    NotifyParent(hwnd, SAN_CHANGED);
-    NotifyParent(hwnd, SAN_FOCUS_LEFT);
-    InvalidateRect(hwnd, NULL, TRUE);
-    OpenPointingContext(hwnd, FALSE);
+    SETAREA_StopTimeout(info);
+    SETAREA_SetPointingMode(info, FALSE);
+    SETAREA_ChangeState(info, 0, SA_POINTING | SA_SECOND_DUE);
+    SETAREA_Notify(info, SAN_CHANGED);
+    SETAREA_Notify(info, SAN_FOCUS_LEFT);
+    InvalidateRect(info->self, NULL, TRUE);
+    SETAREA_OpenPointingContext(info, FALSE);
 }
 
-static void OnMouseClick(HWND hwnd)
+static void SETAREA_OnMouseClick(SetAreaInfo *info)
 {
-    WORD state = GetState(hwnd);
+    WORD state = info->state;
     if (state & SA_SUSPENDED) {
-        ChangeState(hwnd, SA_CLICK_DOWN, SA_SUSPENDED | SA_ENDED);
+        SETAREA_ChangeState(info, SA_CLICK_DOWN, SA_SUSPENDED | SA_ENDED);
         if (!(state & SA_SECOND_DUE))
-            StartFromWholeTablet(hwnd);
+            SETAREA_StartFromWholeTablet(info);
         else
-            NotifyParent(hwnd, SAN_SECOND_DUE);
-        SetPointingMode(hwnd, TRUE);
-        ChangeState(hwnd, SA_POINTING, 0);
+            SETAREA_Notify(info, SAN_SECOND_DUE);
+        SETAREA_SetPointingMode(info, TRUE);
+        SETAREA_ChangeState(info, SA_POINTING, 0);
     }
-    if (!(GetState(hwnd) & SA_FOCUSED))
-        SetFocus(hwnd);
+    if (!(info->state & SA_FOCUSED))
+        SetFocus(info->self);
 }
 
+/* Destroyed with the focus: put back the pointer, caret and context. */
+static void SETAREA_OnDestroy(SetAreaInfo *info)
+{
+    if (info->state & SA_FOCUSED) {
+        SETAREA_StopTimeout(info);
+        SETAREA_SetPointingMode(info, FALSE);
+        SETAREA_OpenPointingContext(info, FALSE);
+        SETAREA_ChangeState(info, 0, SA_FOCUSED | SA_POINTING);
+    }
+}
+
+/* Each window's record is made at WM_CREATE (no memory, no window) and goes
+   at WM_DESTROY; a message outside that time finds none. */
 static LRESULT CALLBACK SetAreaWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    SetAreaInfo *info = (SetAreaInfo *)GetWindowLongPtr(hwnd, 0);
+    if (!info && msg != WM_CREATE)
+        return DefWindowProc(hwnd, msg, wParam, lParam);
+
     switch (msg) {
+    case WM_CREATE:
+        info = (SetAreaInfo *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(*info));
+        if (!info)
+            return -1;
+        info->self = hwnd;
+        SetWindowLongPtr(hwnd, 0, (LONG_PTR)info);
+        return 0;
+    case WM_DESTROY:
+        SETAREA_OnDestroy(info);
+        SetWindowLongPtr(hwnd, 0, 0);
+        HeapFree(GetProcessHeap(), 0, info);
+        return 0;
     case WM_PAINT:
-        Paint(hwnd);
+        SETAREA_Paint(info);
         return 0;
     case WM_SETFOCUS:
-        OnSetFocus(hwnd);
+        SETAREA_OnSetFocus(info);
         return 0;
     case WM_KILLFOCUS:
-        OnKillFocus(hwnd);
+        SETAREA_OnKillFocus(info);
         return 0;
     case WM_LBUTTONDOWN:
-        OnMouseClick(hwnd);
+        SETAREA_OnMouseClick(info);
         return 0;
     case WM_KEYDOWN:
         /* Tab, arrows, Enter and Escape stay the dialog's; any other key ends. */
-        if (!(GetState(hwnd) & SA_SUSPENDED))
-            Suspend(hwnd);
+        if (!(info->state & SA_SUSPENDED))
+            SETAREA_Suspend(info);
         return 0;
     case WM_TIMER:
         if (wParam != SA_TIMER)
             break;
-        OnTimeout(hwnd);
+        SETAREA_OnTimeout(info);
         return 0;
     case CM_READ:
-        if (lParam) {
-            LONG r[4];
-            GetArea(hwnd, SA_CURRENT, r);
-            CopyMemory((LONG *)lParam, r, sizeof(r));
-        }
+        if (lParam)
+            CopyMemory((LONG *)lParam, info->current, sizeof(info->current));
         return 0;
     case CM_WRITE:
         if (lParam) {
             LONG r[4];
             CopyMemory(r, (const LONG *)lParam, sizeof(r));
-            SetCurrent(hwnd, r);
+            SETAREA_SetCurrent(info, r);
             InvalidateRect(hwnd, NULL, TRUE);
         }
         return 0;
     case WT_PACKET(WT_DEFBASE):
-        OnPacket(hwnd, (UINT)wParam);
+        SETAREA_OnPacket(info, (UINT)wParam);
         return 0;
     case WT_INFOCHANGE(WT_DEFBASE):
-        OnInfoChange(lParam);
-        return 0;
-    case WM_DESTROY:
-        /* Destroyed with the focus: put back the pointer, caret and context. */
-        if (GetState(hwnd) & SA_FOCUSED) {
-            StopTimeout(hwnd);
-            SetPointingMode(hwnd, FALSE);
-            OpenPointingContext(hwnd, FALSE);
-            ChangeState(hwnd, 0, SA_FOCUSED | SA_POINTING);
-        }
+        SETAREA_OnInfoChange(info, lParam);
         return 0;
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
 /* The class brush paints the tablet surface. */
 BOOL RegisterSetAreaClass(HINSTANCE hInstance)
 {
     return RegisterControlClass(hInstance, &s_registeredFor, SETAREA_CLASS, SetAreaWndProc, 0,
-                                SETAREA_EXTRA, COLOR_BTNTEXT);
+                                sizeof(SetAreaInfo *), COLOR_BTNTEXT);
 }

@@ -53,7 +53,6 @@ static BOOL WINAPI RecordLogOff(UINT flags, DWORD reserved)
 void ResetPanelState()
 {
     ZeroMemory(&g_panel, sizeof(g_panel));
-    g_pointContext = NULL;
     g_exitWindowsEx = RecordLogOff;
     g_logOffs.clear();
 }
@@ -88,6 +87,44 @@ PenEventProc StandinPen()
 bool StandinLoaded()
 {
     return StandinPen() != NULL;
+}
+
+UINT OpenContexts()
+{
+    UINT n = 0;
+    WTInfoW(WTI_STATUS, STA_CONTEXTS, &n);
+    return n;
+}
+
+typedef HWND(WINAPI *ContextOwnerProc)(HMGR, HCTX);
+
+struct OwnerSearch {
+    ContextOwnerProc owner;
+    HMGR manager;
+    HWND window;
+    HCTX found;
+};
+
+static BOOL CALLBACK FindOwnedContext(HCTX hctx, LPARAM lParam)
+{
+    OwnerSearch *s = (OwnerSearch *)lParam;
+    if (s->owner(s->manager, hctx) == s->window)
+        s->found = hctx;
+    return s->found == NULL;
+}
+
+HCTX ContextOwnedBy(HWND window)
+{
+    HMODULE module = GetModuleHandleW(L"wintab32.dll");
+    OwnerSearch s = {NULL, NULL, window, NULL};
+    if (module)
+        s.owner = (ContextOwnerProc)(void (*)(void))GetProcAddress(module, "WTMgrContextOwner");
+    if (!s.owner)
+        return NULL;
+    s.manager = WTMgrOpen(GetParent(window), WT_DEFBASE);
+    WTMgrContextEnum(s.manager, FindOwnedContext, (LPARAM)&s);
+    WTMgrClose(s.manager);
+    return s.found;
 }
 
 bool PointerShown()

@@ -53,6 +53,13 @@ bool StandinLoaded();
 typedef UINT(WINAPI *PenEventProc)(UINT cursor, DWORD buttons, LONG x, LONG y);
 PenEventProc StandinPen();
 
+/* The contexts the driver has open, its own among them: one a program left
+   open shows as one more. */
+UINT OpenContexts();
+/* The context the driver has open for window, or null; window's parent
+   hears from the manager this opens to look. */
+HCTX ContextOwnedBy(HWND window);
+
 /* Whether the mouse pointer shows. */
 bool PointerShown();
 

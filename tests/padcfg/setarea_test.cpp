@@ -18,6 +18,7 @@ class SetArea : public ::testing::Test
   protected:
     PenEventProc pen = NULL;
     UINT blinkTime = GetCaretBlinkTime();
+    UINT contexts = 0; /* open with the stand-in just loaded */
 
     void SetUp() override
     {
@@ -27,7 +28,7 @@ class SetArea : public ::testing::Test
     void TearDown() override
     {
         /* Whatever the test did, the control has put everything back. */
-        EXPECT_EQ((HCTX)NULL, g_pointContext);
+        EXPECT_EQ(contexts, OpenContexts());
         EXPECT_TRUE(PointerShown());
         EXPECT_EQ(blinkTime, GetCaretBlinkTime());
         UnloadWintab();
@@ -42,6 +43,7 @@ class SetArea : public ::testing::Test
         WTInfoW(0, 0, NULL);
         ASSERT_TRUE(StandinLoaded());
         pen = StandinPen();
+        contexts = OpenContexts();
     }
 
     /* Opens the dialog, runs script in it and closes it. */
@@ -258,9 +260,9 @@ TEST_F(SetArea, FocusOpensTheContextAndPenMovesHideThePointerUntilTheCaptureEnds
 {
     ShowCursor(TRUE); /* a display count above 0 must come back as it was */
     Run([&](HWND dlg, HWND area) {
-        EXPECT_EQ((HCTX)NULL, g_pointContext);
+        EXPECT_EQ((HCTX)NULL, ContextOwnedBy(area));
         Do(dlg, "in");
-        HCTX context = g_pointContext;
+        HCTX context = ContextOwnedBy(area);
         EXPECT_TRUE(WTOverlap(context, TRUE)) << "no context open";
         EXPECT_TRUE(PointerShown()) << "hidden before the pen came";
 
