@@ -305,6 +305,17 @@ BOOL IsWindowOfClass(HWND hwnd, LPCTSTR className);
 /* controls/tweak.cpp */
 extern WORD g_tweakCount; /* live Tweaks, each in the table its buddy edits look it up in */
 
+/* What a Tweak keeps, one record per window: its pointer is the window's only
+   extra data, from WM_CREATE to WM_DESTROY. Here for the tests to see. */
+struct TweakInfo {
+    HWND self;
+    HWND buddy;        /* the edit attached, or null */
+    WNDPROC buddyProc; /* the buddy's own procedure, put back when it goes */
+    WORD pressed;      /* bit 0 the upper half, bit 1 the lower, while shown pressed */
+    HBITMAP image;     /* the arrow, made at the first paint after a resize */
+    WORD ticks;        /* timer ticks since the press, up to the first repeat */
+};
+
 /* controls/hooks.cpp */
 #define MAX_HOOKED_LABELS 10
 extern WORD g_hookedCount;

@@ -6,15 +6,6 @@
  */
 #include "padcfg.h"
 
-/* Window extra data, in this order: buddy edit, the buddy's own procedure,
-   pressed halves (16-bit), cached arrow image, repeat ticks (16-bit). */
-#define TWEAK_BUDDY 0
-#define TWEAK_BUDDYPROC (TWEAK_BUDDY + sizeof(LONG_PTR))
-#define TWEAK_PRESSED (TWEAK_BUDDYPROC + sizeof(LONG_PTR))
-#define TWEAK_IMAGE (TWEAK_PRESSED + sizeof(WORD))
-#define TWEAK_TICKS (TWEAK_IMAGE + sizeof(LONG_PTR))
-#define TWEAK_EXTRA (TWEAK_TICKS + sizeof(WORD))
-
 #define PRESSED_UPPER 1
 #define PRESSED_LOWER 2
 
@@ -25,20 +16,10 @@
 static HINSTANCE s_registeredFor;
 
 /* Every live Tweak, so that an edit can find the Tweak it is the buddy of. */
-static HWND s_tweaks[MAX_TWEAKS];
+static TweakInfo *s_tweaks[MAX_TWEAKS];
 WORD g_tweakCount;
 
 static LRESULT CALLBACK BuddyEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam);
-
-static HWND GetBuddy(HWND tweak)
-{
-    return (HWND)GetWindowLongPtrW(tweak, TWEAK_BUDDY);
-}
-
-static WNDPROC GetBuddyProc(HWND tweak)
-{
-    return (WNDPROC)GetWindowLongPtrW(tweak, TWEAK_BUDDYPROC);
-}
 
 static LONG MidOf(const RECT *rc)
 {
@@ -46,19 +27,19 @@ static LONG MidOf(const RECT *rc)
 }
 
 /* The Tweak whose buddy is edit (the last such entry), or null. */
-static HWND FindTweakOf(HWND edit)
+static TweakInfo *FindTweakOf(HWND edit)
 {
-    HWND found = NULL;
+    TweakInfo *found = NULL;
     for (WORD i = 0; i < g_tweakCount; i++)
-        if (GetBuddy(s_tweaks[i]) == edit)
+        if (s_tweaks[i]->buddy == edit)
             found = s_tweaks[i];
     return found;
 }
 
-static void InvertHalf(HWND tweak, HDC hdc, WORD half)
+static void TWEAK_InvertHalf(const TweakInfo *info, HDC hdc, WORD half)
 {
     RECT rc;
-    GetClientRect(tweak, &rc);
+    GetClientRect(info->self, &rc);
     LONG mid = MidOf(&rc);
     if (half == 0)
         PatBlt(hdc, rc.left, rc.top, rc.right - rc.left, mid - rc.top, DSTINVERT);
@@ -67,73 +48,71 @@ static void InvertHalf(HWND tweak, HDC hdc, WORD half)
 }
 
 /* half 0 is the upper arrow, 1 the lower one. */
-static void ShowHalf(HWND tweak, WORD half, BOOL pressed)
+static void TWEAK_ShowHalf(TweakInfo *info, WORD half, BOOL pressed)
 {
     WORD bit = (WORD)(half == 0 ? PRESSED_UPPER : PRESSED_LOWER);
-    WORD state = (WORD)GetWindowWord(tweak, TWEAK_PRESSED);
-    if (((state & bit) != 0) == (pressed != 0))
+    if (((info->pressed & bit) != 0) == (pressed != 0))
         return;
-    SetWindowWord(tweak, TWEAK_PRESSED, (WORD)(state ^ bit));
-    HDC hdc = GetDC(tweak);
-    InvertHalf(tweak, hdc, half);
-    ReleaseDC(tweak, hdc);
+    info->pressed ^= bit;
+    HDC hdc = GetDC(info->self);
+    TWEAK_InvertHalf(info, hdc, half);
+    ReleaseDC(info->self, hdc);
 }
 
-static void DeleteArrowImage(HWND tweak)
+static void TWEAK_DeleteArrowImage(TweakInfo *info)
 {
-    HBITMAP image = (HBITMAP)SetWindowLongPtrW(tweak, TWEAK_IMAGE, 0);
-    if (image)
-        DeleteObject(image);
+    if (info->image)
+        DeleteObject(info->image);
+    info->image = NULL;
 }
 
 /* Detaches the present buddy, putting its own procedure back. */
-static void DetachBuddy(HWND tweak)
+static void TWEAK_DetachBuddy(TweakInfo *info)
 {
-    HWND buddy = GetBuddy(tweak);
-    if (!buddy)
+    if (!info->buddy)
         return;
-    SetWindowLongPtrW(buddy, GWLP_WNDPROC, (LONG_PTR)GetBuddyProc(tweak));
-    SetWindowLongPtrW(tweak, TWEAK_BUDDY, 0);
-    SetWindowLongPtrW(tweak, TWEAK_BUDDYPROC, 0);
+    SetWindowLongPtr(info->buddy, GWLP_WNDPROC, (LONG_PTR)info->buddyProc);
+    info->buddy = NULL;
+    info->buddyProc = NULL;
 }
 
-static HWND AttachBuddy(HWND tweak, HWND edit)
+static HWND TWEAK_AttachBuddy(TweakInfo *info, HWND edit)
 {
     /* A refusal keeps the present attachment; attaching the same edit again
        is refused too, so an edit is never subclassed twice. */
     if (edit && (!IsWindowOfClass(edit, TEXT("EDIT")) || FindTweakOf(edit)))
         return NULL;
 
-    DetachBuddy(tweak);
+    TWEAK_DetachBuddy(info);
     if (!edit)
         return NULL;
 
-    if (!GetClassLongPtrW(tweak, 0))
-        SetClassLongPtrW(tweak, 0, (LONG_PTR)BuddyEditProc);
-    SetWindowLongPtrW(tweak, TWEAK_BUDDY, (LONG_PTR)edit);
-    SetWindowLongPtrW(tweak, TWEAK_BUDDYPROC, GetWindowLongPtrW(edit, GWLP_WNDPROC));
-    SetWindowLongPtrW(edit, GWLP_WNDPROC, GetClassLongPtrW(tweak, 0));
+    if (!GetClassLongPtr(info->self, 0))
+        SetClassLongPtr(info->self, 0, (LONG_PTR)BuddyEditProc);
+    info->buddy = edit;
+    info->buddyProc = (WNDPROC)GetWindowLongPtr(edit, GWLP_WNDPROC);
+    SetWindowLongPtr(edit, GWLP_WNDPROC, GetClassLongPtr(info->self, 0));
     return edit;
 }
 
 static LRESULT CALLBACK BuddyEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    HWND tweak = FindTweakOf(edit);
+    TweakInfo *tweak = FindTweakOf(edit);
     /* Without its Tweak the edit still answers as an edit. */
-    WNDPROC own = tweak ? GetBuddyProc(tweak) : (WNDPROC)GetClassLongPtrW(edit, GCLP_WNDPROC);
+    WNDPROC own = tweak ? tweak->buddyProc : (WNDPROC)GetClassLongPtrW(edit, GCLP_WNDPROC);
 
     switch (msg) {
     case WM_DESTROY:
         if (tweak)
-            SendMessageW(tweak, CM_WRITE, 0, 0);
+            SendMessageW(tweak->self, CM_WRITE, 0, 0);
         break;
     case WM_KEYDOWN:
     case WM_KEYUP:
         if (tweak && (wParam == VK_UP || wParam == VK_DOWN)) {
             WORD half = (WORD)(wParam == VK_UP ? 0 : 1);
-            ShowHalf(tweak, half, msg == WM_KEYDOWN);
+            TWEAK_ShowHalf(tweak, half, msg == WM_KEYDOWN);
             if (msg == WM_KEYDOWN)
-                NotifyParent(tweak, (WORD)(TWN_UP + half));
+                NotifyParent(tweak->self, (WORD)(TWN_UP + half));
             return 0; /* the edit's caret stays where it is */
         }
         break;
@@ -141,12 +120,29 @@ static LRESULT CALLBACK BuddyEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM
     return CallWindowProcW(own, edit, msg, wParam, lParam);
 }
 
-static void PaintTweak(HWND tweak)
+/* One 1-bit arrow pointing up; the lower arrow is the same image stretched
+   upside down. */
+static HBITMAP MakeArrowImage(HDC mem, int w, int h)
+{
+    HBITMAP image = CreateBitmap(w, h, 1, 1, NULL);
+    if (!image)
+        return NULL;
+    HGDIOBJ oldImage = SelectObject(mem, image);
+    PatBlt(mem, 0, 0, w, h, WHITENESS);
+    HGDIOBJ oldBrush = SelectObject(mem, GetStockObject(BLACK_BRUSH));
+    POINT arrow[3] = {{0, h}, {w, h}, {w / 2, 0}};
+    Polygon(mem, arrow, 3);
+    SelectObject(mem, oldBrush);
+    SelectObject(mem, oldImage);
+    return image;
+}
+
+static void TWEAK_Paint(TweakInfo *info)
 {
     PAINTSTRUCT ps;
-    HDC hdc = BeginPaint(tweak, &ps);
+    HDC hdc = BeginPaint(info->self, &ps);
     RECT rc;
-    GetClientRect(tweak, &rc);
+    GetClientRect(info->self, &rc);
     LONG mid = MidOf(&rc);
     int cxBorder = GetSystemMetrics(SM_CXBORDER);
     int cyBorder = GetSystemMetrics(SM_CYBORDER);
@@ -161,27 +157,13 @@ static void PaintTweak(HWND tweak)
     int w = rc.right - 4 * cxBorder - rc.left;
     int h = mid - 4 * cyBorder;
     HDC mem = CreateCompatibleDC(hdc);
-    HBITMAP image = (HBITMAP)GetWindowLongPtrW(tweak, TWEAK_IMAGE);
-    if (!image && w > 0 && h > 0) {
-        /* One 1-bit arrow pointing up; the lower arrow is the same image
-           stretched upside down. */
-        image = CreateBitmap(w, h, 1, 1, NULL);
-        if (image) {
-            HGDIOBJ oldImage = SelectObject(mem, image);
-            PatBlt(mem, 0, 0, w, h, WHITENESS);
-            HGDIOBJ oldBrush = SelectObject(mem, GetStockObject(BLACK_BRUSH));
-            POINT arrow[3] = {{0, h}, {w, h}, {w / 2, 0}};
-            Polygon(mem, arrow, 3);
-            SelectObject(mem, oldBrush);
-            SelectObject(mem, oldImage);
-            SetWindowLongPtrW(tweak, TWEAK_IMAGE, (LONG_PTR)image);
-        }
-    }
-    if (image) {
+    if (!info->image && w > 0 && h > 0)
+        info->image = MakeArrowImage(mem, w, h);
+    if (info->image) {
         /* White pixels take the button face, black ones the button text. */
         SetBkColor(hdc, GetSysColor(COLOR_BTNFACE));
         SetTextColor(hdc, GetSysColor(COLOR_BTNTEXT));
-        HGDIOBJ oldImage = SelectObject(mem, image);
+        HGDIOBJ oldImage = SelectObject(mem, info->image);
         BitBlt(hdc, rc.left + 2 * cxBorder, rc.top + 2 * cyBorder, w, h, mem, 0, 0, SRCCOPY);
         StretchBlt(hdc, rc.left + 2 * cxBorder, rc.bottom - 2 * cyBorder, w, -h, mem, 0, 0, w, h,
                    SRCCOPY);
@@ -191,121 +173,124 @@ static void PaintTweak(HWND tweak)
 
     /* A half held down while it is repainted stays shown pressed, so that its
        release inverts it back to the plain face. */
-    WORD state = (WORD)GetWindowWord(tweak, TWEAK_PRESSED);
-    if (state & PRESSED_UPPER)
-        InvertHalf(tweak, hdc, 0);
-    if (state & PRESSED_LOWER)
-        InvertHalf(tweak, hdc, 1);
-    EndPaint(tweak, &ps);
+    if (info->pressed & PRESSED_UPPER)
+        TWEAK_InvertHalf(info, hdc, 0);
+    if (info->pressed & PRESSED_LOWER)
+        TWEAK_InvertHalf(info, hdc, 1);
+    EndPaint(info->self, &ps);
 }
 
 /* Button up, or the capture taken away: stop repeating, show both released. */
-static void EndPress(HWND tweak)
+static void TWEAK_EndPress(TweakInfo *info)
 {
-    KillTimer(tweak, 0);
-    SetWindowWord(tweak, TWEAK_TICKS, 0);
-    ShowHalf(tweak, 0, FALSE);
-    ShowHalf(tweak, 1, FALSE);
+    KillTimer(info->self, 0);
+    info->ticks = 0;
+    TWEAK_ShowHalf(info, 0, FALSE);
+    TWEAK_ShowHalf(info, 1, FALSE);
 }
 
-static void OnButtonDown(HWND tweak, LPARAM lParam)
+static void TWEAK_OnButtonDown(TweakInfo *info, LPARAM lParam)
 {
     RECT rc;
-    GetClientRect(tweak, &rc);
-    SetCapture(tweak);
-    SetTimer(tweak, 0, REPEAT_MS, NULL);
+    GetClientRect(info->self, &rc);
+    SetCapture(info->self);
+    SetTimer(info->self, 0, REPEAT_MS, NULL);
     WORD half = (WORD)((WORD)HIWORD(lParam) < (WORD)MidOf(&rc) ? 0 : 1);
-    ShowHalf(tweak, half, TRUE);
-    NotifyParent(tweak, (WORD)(TWN_UP + half));
-    HWND buddy = GetBuddy(tweak);
-    if (buddy)
-        SetFocus(buddy);
+    TWEAK_ShowHalf(info, half, TRUE);
+    NotifyParent(info->self, (WORD)(TWN_UP + half));
+    if (info->buddy)
+        SetFocus(info->buddy);
 }
 
-static void OnTimer(HWND tweak)
+static void TWEAK_OnTimer(TweakInfo *info)
 {
-    WORD state = (WORD)GetWindowWord(tweak, TWEAK_PRESSED);
-    WORD ticks = (WORD)GetWindowWord(tweak, TWEAK_TICKS);
-    if (!state) {
-        KillTimer(tweak, 0);
-        SetWindowWord(tweak, TWEAK_TICKS, 0);
-    } else if (ticks < REPEAT_DELAY_TICKS) {
-        SetWindowWord(tweak, TWEAK_TICKS, (WORD)(ticks + 1));
+    if (!info->pressed) {
+        KillTimer(info->self, 0);
+        info->ticks = 0;
+    } else if (info->ticks < REPEAT_DELAY_TICKS) {
+        info->ticks++;
     } else {
-        NotifyParent(tweak, state == PRESSED_LOWER ? TWN_DOWN : TWN_UP);
+        NotifyParent(info->self, info->pressed == PRESSED_LOWER ? TWN_DOWN : TWN_UP);
     }
 }
 
-static LRESULT OnCreate(HWND tweak)
+static LRESULT TWEAK_Create(HWND tweak)
 {
     if (g_tweakCount >= MAX_TWEAKS)
         return -1; /* the window is destroyed and its creation fails */
-    s_tweaks[g_tweakCount++] = tweak;
-    SetWindowLongPtrW(tweak, TWEAK_BUDDY, 0);
-    SetWindowLongPtrW(tweak, TWEAK_BUDDYPROC, 0);
-    SetWindowWord(tweak, TWEAK_PRESSED, 0);
-    SetWindowLongPtrW(tweak, TWEAK_IMAGE, 0);
-    SetWindowWord(tweak, TWEAK_TICKS, 0);
+    TweakInfo *info = (TweakInfo *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(*info));
+    if (!info)
+        return -1;
+    info->self = tweak;
+    s_tweaks[g_tweakCount++] = info;
+    SetWindowLongPtr(tweak, 0, (LONG_PTR)info);
     return 0;
 }
 
-static void OnDestroy(HWND tweak)
+static void TWEAK_Destroy(TweakInfo *info)
 {
-    DetachBuddy(tweak);
-    DeleteArrowImage(tweak);
+    TWEAK_DetachBuddy(info);
+    TWEAK_DeleteArrowImage(info);
     for (WORD i = 0; i < g_tweakCount; i++) {
-        if (s_tweaks[i] == tweak) {
+        if (s_tweaks[i] == info) {
             s_tweaks[i] = s_tweaks[--g_tweakCount];
             s_tweaks[g_tweakCount] = NULL;
             break;
         }
     }
+    SetWindowLongPtr(info->self, 0, 0);
+    HeapFree(GetProcessHeap(), 0, info);
 }
 
+/* A message outside the record's life, WM_CREATE to WM_DESTROY, finds none. */
 static LRESULT CALLBACK TweakWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    TweakInfo *info = (TweakInfo *)GetWindowLongPtr(hwnd, 0);
+    if (!info && msg != WM_CREATE)
+        return DefWindowProc(hwnd, msg, wParam, lParam);
+
     switch (msg) {
     case WM_CREATE:
-        return OnCreate(hwnd);
+        return TWEAK_Create(hwnd);
     case WM_DESTROY:
-        OnDestroy(hwnd);
+        TWEAK_Destroy(info);
         return 0;
     case WM_SIZE:
-        DeleteArrowImage(hwnd); /* the next paint builds it at the new size */
+        TWEAK_DeleteArrowImage(info); /* the next paint builds it at the new size */
         return 0;
     case WM_PAINT:
-        PaintTweak(hwnd);
+        TWEAK_Paint(info);
         return 0;
     case WM_LBUTTONDOWN:
-        OnButtonDown(hwnd, lParam);
+        TWEAK_OnButtonDown(info, lParam);
         return 0;
     case WM_LBUTTONUP:
-        EndPress(hwnd);
+        TWEAK_EndPress(info);
         ReleaseCapture();
         return 0;
     case WM_CAPTURECHANGED:
         /* Taken away while held (a box popped up, another program came
            forward): without the button's release the repeat would run on. */
         if ((HWND)lParam != hwnd)
-            EndPress(hwnd);
+            TWEAK_EndPress(info);
         return 0;
     case WM_TIMER:
-        OnTimer(hwnd);
+        TWEAK_OnTimer(info);
         return 0;
     case WM_SETFOCUS:
         SetFocus((HWND)wParam); /* a Tweak never keeps the focus */
         return 0;
     case CM_READ:
-        return (LRESULT)GetBuddy(hwnd);
+        return (LRESULT)info->buddy;
     case CM_WRITE:
-        return (LRESULT)AttachBuddy(hwnd, (HWND)wParam);
+        return (LRESULT)TWEAK_AttachBuddy(info, (HWND)wParam);
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return DefWindowProc(hwnd, msg, wParam, lParam);
 }
 
 /* One pointer of class data: the procedure put on buddies. */
 BOOL RegisterTweakClass(HINSTANCE hInstance)
 {
     return RegisterControlClass(hInstance, &s_registeredFor, TWEAK_CLASS, TweakWndProc,
-                                sizeof(LONG_PTR), TWEAK_EXTRA, COLOR_BTNFACE);
+                                sizeof(LONG_PTR), sizeof(TweakInfo *), COLOR_BTNFACE);
 }

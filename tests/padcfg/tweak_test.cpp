@@ -166,8 +166,7 @@ TEST(Tweak, DrawsBothArrowsAndLeavesNoImageOrSlotBehindAcrossManyOpenings)
             for (int e : kEdits) {
                 HWND tweak = GetDlgItem(dlg, e + 1);
                 UpdateWindow(tweak);
-                /* After the buddy, its procedure and the 16-bit pressed halves. */
-                images.push_back((HGDIOBJ)GetWindowLongPtrW(tweak, 2 * sizeof(LONG_PTR) + 2));
+                images.push_back(((const TweakInfo *)GetWindowLongPtrW(tweak, 0))->image);
                 ASSERT_EQ((DWORD)OBJ_BITMAP, GetObjectType(images.back()));
                 /* Each arrow is wide beside the middle line, narrow at its tip. */
                 RECT rc = ClientRectOf(tweak);
