@@ -57,6 +57,11 @@ BOOL InitApplication(HINSTANCE hInstance, HINSTANCE hPrevInstance);
 BOOL InitInstance(HINSTANCE hInstance, int nCmdShow);
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void ShowErrorBox(HWND owner, UINT stringId);
+/* A dialog's record, zeroed, held in its DWLP_USER from WM_INITDIALOG until
+   FreeDialogRecord at WM_DESTROY. Without memory for it the dialog says
+   "Not Enough Memory" and ends, and the result is null. */
+void *NewDialogRecord(HWND hDlg, SIZE_T size);
+void FreeDialogRecord(HWND hDlg);
 /* A string of the panel's into chars characters, cut at the buffer's end;
    an empty one when it cannot be loaded. Returns its length. */
 int LoadText(UINT stringId, LPTSTR text, int chars);

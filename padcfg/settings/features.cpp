@@ -6,56 +6,71 @@
 
 #define NO_ACTIVE 0xFFFF
 
-static UINT s_firstCursor; /* absolute number of the device's first cursor type */
-static UINT s_cursorCount; /* cursor types listed, in the device's order */
-static UINT s_activeIndex; /* position of the type active at opening, or NO_ACTIVE */
-static UINT s_selection;   /* position chosen in the list */
-static WCHAR s_cursorName[CURSOR_NAME_LEN];
+/* The dialog's state while it is open (its DWLP_USER). */
+struct FeaturesState {
+    UINT firstCursor; /* absolute number of the device's first cursor type */
+    UINT cursorCount; /* cursor types listed, in the device's order */
+    UINT activeIndex; /* position of the type active at opening, or NO_ACTIVE */
+    UINT selection;   /* position chosen in the list */
+};
 
-static void ListCursorTypes(HWND hDlg)
+static void ListCursorTypes(HWND hDlg, FeaturesState *fs)
 {
     HWND list = GetDlgItem(hDlg, IDC_FEAT_CURSORS);
+    WCHAR name[CURSOR_NAME_LEN];
 
-    s_cursorCount = GetDeviceCursors(&s_firstCursor);
-    for (UINT i = 0; i < s_cursorCount; i++) {
+    fs->cursorCount = GetDeviceCursors(&fs->firstCursor);
+    for (UINT i = 0; i < fs->cursorCount; i++) {
         /* Every type keeps its place in the list, named or not. */
-        if (!WTInfoText(WTI_CURSORS + s_firstCursor + i, CSR_NAME, s_cursorName, CURSOR_NAME_LEN))
-            LoadText(IDS_UNKNOWN, s_cursorName, CURSOR_NAME_LEN);
-        BlankControlCharacters(s_cursorName);
-        SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)s_cursorName);
+        if (!WTInfoText(WTI_CURSORS + fs->firstCursor + i, CSR_NAME, name, CURSOR_NAME_LEN))
+            LoadText(IDS_UNKNOWN, name, CURSOR_NAME_LEN);
+        BlankControlCharacters(name);
+        SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)name);
     }
 
     /* The type in use is the first active one, as everywhere in the panel. */
     UINT active;
-    s_activeIndex = FindActiveCursor(&active) ? active - s_firstCursor : NO_ACTIVE;
-    s_selection = s_activeIndex == NO_ACTIVE ? 0 : s_activeIndex;
-    SendMessageW(list, CB_SETCURSEL, s_selection, 0);
+    fs->activeIndex = FindActiveCursor(&active) ? active - fs->firstCursor : NO_ACTIVE;
+    fs->selection = fs->activeIndex == NO_ACTIVE ? 0 : fs->activeIndex;
+    SendMessageW(list, CB_SETCURSEL, fs->selection, 0);
 }
 
 /* Every type in use is switched off, then the chosen one on (the same one
    when the user kept it), so that exactly the chosen one is left in use. */
-static void UseChosenCursor(void)
+static void UseChosenCursor(const FeaturesState *fs)
 {
-    if (s_selection >= s_cursorCount)
+    if (fs->selection >= fs->cursorCount)
         return; /* nothing listed, nothing chosen */
-    for (UINT i = 0; i < s_cursorCount; i++) {
+    for (UINT i = 0; i < fs->cursorCount; i++) {
         BOOL active = FALSE;
-        WTInfoCopy(WTI_CURSORS + s_firstCursor + i, CSR_ACTIVE, &active, sizeof(active));
+        WTInfoCopy(WTI_CURSORS + fs->firstCursor + i, CSR_ACTIVE, &active, sizeof(active));
         if (active)
-            WTMgrCsrEnable(g_hMgr, s_firstCursor + i, FALSE);
+            WTMgrCsrEnable(g_hMgr, fs->firstCursor + i, FALSE);
     }
-    WTMgrCsrEnable(g_hMgr, s_firstCursor + s_selection, TRUE);
+    WTMgrCsrEnable(g_hMgr, fs->firstCursor + fs->selection, TRUE);
 }
 
 INT_PTR CALLBACK FeaturesDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
-    if (msg == WM_INITDIALOG) {
-        ListCursorTypes(hDlg);
+    FeaturesState *fs = (FeaturesState *)GetWindowLongPtr(hDlg, DWLP_USER);
+
+    switch (msg) {
+    case WM_INITDIALOG:
+        fs = (FeaturesState *)NewDialogRecord(hDlg, sizeof(*fs));
+        if (fs)
+            ListCursorTypes(hDlg, fs);
+        return FALSE;
+    case WM_DESTROY:
+        FreeDialogRecord(hDlg);
+        return FALSE;
+    case WM_COMMAND:
+        if (!fs)
+            return FALSE;
+        break;
+    default:
         return FALSE;
     }
-    if (msg != WM_COMMAND)
-        return FALSE;
 
     switch (LOWORD(wParam)) {
     case IDC_FEAT_CURSORS:
@@ -64,11 +79,11 @@ INT_PTR CALLBACK FeaturesDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
         {
             LRESULT sel = SendDlgItemMessageW(hDlg, IDC_FEAT_CURSORS, CB_GETCURSEL, 0, 0);
             if (sel != CB_ERR)
-                s_selection = (UINT)sel;
+                fs->selection = (UINT)sel;
         }
         return TRUE;
     case IDOK:
-        UseChosenCursor();
+        UseChosenCursor(fs);
         EndDialog(hDlg, 1);
         break;
     case IDCANCEL:

@@ -242,23 +242,16 @@ INT_PTR CALLBACK SetupDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
 
     switch (msg) {
     case WM_INITDIALOG:
-        st = (SetupState *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(*st));
-        if (!st) {
-            ShowErrorBox(GetParent(hDlg), IDS_NO_MEMORY);
-            EndDialog(hDlg, 0);
-            return FALSE;
+        st = (SetupState *)NewDialogRecord(hDlg, sizeof(*st));
+        if (st) {
+            st->hDlg = hDlg;
+            OnInitDialog(st);
         }
-        st->hDlg = hDlg;
-        SetWindowLongPtr(hDlg, DWLP_USER, (LONG_PTR)st);
-        OnInitDialog(st);
         return FALSE; /* the dialog manager places the focus */
     case WM_COMMAND:
         return st ? OnCommand(st, LOWORD(wParam), HIWORD(wParam)) : FALSE;
     case WM_DESTROY:
-        if (st) {
-            SetWindowLongPtr(hDlg, DWLP_USER, 0);
-            HeapFree(GetProcessHeap(), 0, st);
-        }
+        FreeDialogRecord(hDlg);
         return FALSE;
     }
     return FALSE;

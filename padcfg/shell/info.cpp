@@ -13,7 +13,12 @@
 #define LINE_LEN 80
 #define FORMAT_MARK L"ormat: " /* "Format: " or "format: " */
 
-static WORD s_units; /* the dialog's choice; reaches g_panel.units only through OK */
+/* The dialog's one piece of state, the units chosen in it, is its DWLP_USER
+   value; it reaches the panel's units only through OK. */
+static WORD UnitsOf(HWND dlg)
+{
+    return (WORD)GetWindowLongPtr(dlg, DWLP_USER);
+}
 
 static BOOL IsSeparator(WCHAR c)
 {
@@ -66,22 +71,23 @@ static void ShowIdentification(HWND dlg)
 
 static void ShowValues(HWND dlg)
 {
+    const WORD units = UnitsOf(dlg);
     static const int ids[] = {IDC_INFO_WIDTH, IDC_INFO_HEIGHT, IDC_INFO_XRES, IDC_INFO_YRES};
     /* The position is the kind: X and Y lengths, then X and Y resolutions. */
     const DWORD values[] = {GetTabletWidth(), GetTabletHeight(), 1, 1};
     for (int kind = 0; kind < 4; kind++)
-        SetDlgItemTextW(dlg, ids[kind], FormatTabletValue(values[kind], s_units, kind));
+        SetDlgItemTextW(dlg, ids[kind], FormatTabletValue(values[kind], units, kind));
 }
 
 static void OnInitDialog(HWND dlg)
 {
-    s_units = (WORD)g_panel.units;
+    SetWindowLongPtr(dlg, DWLP_USER, (WORD)g_panel.units);
     ShowIdentification(dlg);
     FillTemplateLine(dlg, IDC_INFO_CURSOR, GetActiveCursorName(), LINE_LEN);
 
     HWND list = GetDlgItem(dlg, IDC_INFO_UNITS);
     AddStringsToList(list, IDS_INCHES, IDS_CENTIMETERS);
-    SendMessageW(list, CB_SETCURSEL, s_units, 0);
+    SendMessageW(list, CB_SETCURSEL, UnitsOf(dlg), 0);
     ShowValues(dlg);
 }
 
@@ -96,7 +102,7 @@ INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
-            g_panel.units = s_units;
+            g_panel.units = UnitsOf(hDlg);
             EndDialog(hDlg, 1);
             return TRUE;
         case IDCANCEL:
@@ -107,7 +113,7 @@ INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
                 return FALSE;
             LRESULT sel = SendDlgItemMessageW(hDlg, IDC_INFO_UNITS, CB_GETCURSEL, 0, 0);
             if (sel != CB_ERR)
-                s_units = (WORD)sel;
+                SetWindowLongPtr(hDlg, DWLP_USER, (WORD)sel);
             ShowValues(hDlg);
             return TRUE;
         }

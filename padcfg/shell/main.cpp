@@ -52,6 +52,25 @@ void ShowErrorBox(HWND owner, UINT stringId)
     MessageBoxW(owner, text, g_szCaption, MB_ICONERROR);
 }
 
+void *NewDialogRecord(HWND hDlg, SIZE_T size)
+{
+    void *record = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size);
+    if (!record) {
+        ShowErrorBox(GetParent(hDlg), IDS_NO_MEMORY);
+        EndDialog(hDlg, 0);
+        return NULL;
+    }
+    SetWindowLongPtr(hDlg, DWLP_USER, (LONG_PTR)record);
+    return record;
+}
+
+void FreeDialogRecord(HWND hDlg)
+{
+    void *record = (void *)SetWindowLongPtr(hDlg, DWLP_USER, 0);
+    if (record)
+        HeapFree(GetProcessHeap(), 0, record);
+}
+
 /* A copy that is already running is brought forward instead of starting twice. */
 static BOOL ActivateRunningCopy(void)
 {
