@@ -11,7 +11,6 @@
 
 #define CAPTION_LEN 50
 #define MESSAGE_LEN 80
-#define PROMPT_LEN 200 /* the longest message, the restart prompt, whole */
 
 extern HINSTANCE g_hInst;
 extern WCHAR g_szCaption[CAPTION_LEN]; /* class name and title, string 1 */
@@ -55,7 +54,6 @@ extern PanelState g_panel;
 
 BOOL InitApplication(HINSTANCE hInstance, HINSTANCE hPrevInstance);
 BOOL InitInstance(HINSTANCE hInstance, int nCmdShow);
-LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void ShowErrorBox(HWND owner, UINT stringId);
 /* A dialog's record, zeroed, held in its DWLP_USER from WM_INITDIALOG until
    FreeDialogRecord at WM_DESTROY. Without memory for it the dialog says
@@ -65,7 +63,6 @@ void FreeDialogRecord(HWND hDlg);
 /* A string of the panel's into chars characters, cut at the buffer's end;
    an empty one when it cannot be loaded. Returns its length. */
 int LoadText(UINT stringId, LPTSTR text, int chars);
-#define LIST_TEXT_LEN 40
 /* Strings first to last, in order, as the entries of a combo box. */
 void AddStringsToList(HWND list, UINT first, UINT last);
 
@@ -106,7 +103,6 @@ extern BOOL(WINAPI *g_exitWindowsEx)(UINT flags, DWORD reserved);
 /* ---- shell/info.cpp ---------------------------------------------------- */
 
 INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
-const WCHAR *GetActiveCursorName(void);
 
 /* ---- wintab/binding.cpp ------------------------------------------------ */
 
@@ -189,7 +185,6 @@ UINT GetDeviceCursors(UINT *first);
 UINT GetActiveCursor(void); /* with none active, the device's first cursor */
 /* The first active cursor of the device; FALSE (and the first cursor) when none is. */
 BOOL FindActiveCursor(UINT *cursor);
-BYTE GetCursorButtonCount(void);
 /* A cursor's system button map; FALSE, and the map as it was, when the
    driver cannot give it. */
 BOOL ReadButtonMap(UINT cursor, BYTE *map);
@@ -204,7 +199,6 @@ void ProbeSettings(TabletSettings *working);
 /* ---- settings/setup.cpp, buttons.cpp, area.cpp ------------------------- */
 
 #define SENS_TEXT_LEN 24
-#define STATUS_LEN 80
 
 struct AreaRect {
     DWORD left, top, right, bottom;
@@ -257,7 +251,7 @@ INT_PTR CALLBACK FeaturesDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
 #define UNITS_COUNTS 2
 #define KIND_Y 1          /* the Y axis rather than X */
 #define KIND_RESOLUTION 2 /* lines per unit rather than a length */
-#define PARSE_TEXT_LEN 40
+#define PARSE_TEXT_LEN 40 /* the text ParseTabletValue takes, at most */
 
 #define FIX32_BITS 16 /* fraction bits of the driver's fixed-point numbers */
 #define FIX32_ONE 0x10000
@@ -274,8 +268,6 @@ BOOL ReadTabletAxis(int kind, AXIS *axis);
 DWORD TabletToDisplay(DWORD value, int units, int kind);
 const WCHAR *FormatTabletValue(DWORD value, int units, int kind);
 int ParseTabletValue(WCHAR *text, DWORD *stored, int units, int kind);
-void StripBlanks(WCHAR *text);
-DWORD TextToFixed(const WCHAR *text);
 
 /* ---- controls ---------------------------------------------------------- */
 
@@ -322,10 +314,9 @@ struct TweakInfo {
 };
 
 /* controls/hooks.cpp */
-#define MAX_HOOKED_LABELS 10
-extern WORD g_hookedCount;
+extern WORD g_hookedCount; /* labels hooked, at most 10 */
+/* Every control of ids first to last enabled or not; a label among them
+   disabled no longer answers to its mnemonic. */
 void EnableControlRange(HWND hDlg, WORD first, WORD last, BOOL enable);
-void HookStaticLabel(HWND label);
-LRESULT CALLBACK DisabledLabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 #endif

@@ -9,6 +9,8 @@ struct HookedLabel {
     WNDPROC ownProc;
 };
 
+#define MAX_HOOKED_LABELS 10
+
 static HookedLabel s_hooked[MAX_HOOKED_LABELS];
 WORD g_hookedCount;
 static WNDPROC s_labelProc; /* DisabledLabelProc, set on the first hook */
@@ -21,34 +23,7 @@ static int FindHooked(HWND label)
     return -1;
 }
 
-void EnableControlRange(HWND hDlg, WORD first, WORD last, BOOL enable)
-{
-    /* A wider counter, so that a range ending at 0xFFFF ends. */
-    for (DWORD id = first; id <= last; id++) {
-        HWND control = GetDlgItem(hDlg, (int)id);
-        if (!control)
-            continue;
-        /* The table, not the window procedure, says whether a label is
-           hooked: a label subclassed again on top of us is still hooked once. */
-        if (IsWindowOfClass(control, TEXT("STATIC")) && FindHooked(control) < 0)
-            HookStaticLabel(control);
-        EnableWindow(control, enable);
-    }
-}
-
-void HookStaticLabel(HWND label)
-{
-    if (g_hookedCount >= MAX_HOOKED_LABELS)
-        return; /* it keeps answering as an ordinary label */
-    if (!s_labelProc)
-        s_labelProc = DisabledLabelProc;
-    s_hooked[g_hookedCount].label = label;
-    s_hooked[g_hookedCount].ownProc = (WNDPROC)GetWindowLongPtrW(label, GWLP_WNDPROC);
-    g_hookedCount++;
-    SetWindowLongPtrW(label, GWLP_WNDPROC, (LONG_PTR)s_labelProc);
-}
-
-LRESULT CALLBACK DisabledLabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK DisabledLabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     int i = FindHooked(hwnd);
     /* Not in the table: answer as the label's class would. */
@@ -70,4 +45,31 @@ LRESULT CALLBACK DisabledLabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         break;
     }
     return CallWindowProcW(own, hwnd, msg, wParam, lParam);
+}
+
+static void HookStaticLabel(HWND label)
+{
+    if (g_hookedCount >= MAX_HOOKED_LABELS)
+        return; /* it keeps answering as an ordinary label */
+    if (!s_labelProc)
+        s_labelProc = DisabledLabelProc;
+    s_hooked[g_hookedCount].label = label;
+    s_hooked[g_hookedCount].ownProc = (WNDPROC)GetWindowLongPtrW(label, GWLP_WNDPROC);
+    g_hookedCount++;
+    SetWindowLongPtrW(label, GWLP_WNDPROC, (LONG_PTR)s_labelProc);
+}
+
+void EnableControlRange(HWND hDlg, WORD first, WORD last, BOOL enable)
+{
+    /* A wider counter, so that a range ending at 0xFFFF ends. */
+    for (DWORD id = first; id <= last; id++) {
+        HWND control = GetDlgItem(hDlg, (int)id);
+        if (!control)
+            continue;
+        /* The table, not the window procedure, says whether a label is
+           hooked: a label subclassed again on top of us is still hooked once. */
+        if (IsWindowOfClass(control, TEXT("STATIC")) && FindHooked(control) < 0)
+            HookStaticLabel(control);
+        EnableWindow(control, enable);
+    }
 }

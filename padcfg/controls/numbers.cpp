@@ -120,7 +120,8 @@ const WCHAR *FormatTabletValue(DWORD value, int units, int kind)
     return s_text;
 }
 
-void StripBlanks(WCHAR *text)
+/* Every blank and tab out, in place. */
+static void StripBlanks(WCHAR *text)
 {
     WCHAR *to = text;
     for (const WCHAR *from = text; *from; from++)
@@ -146,7 +147,10 @@ static BOOL IsExponentMark(WCHAR c)
     return c == 'e' || c == '-';
 }
 
-DWORD TextToFixed(const WCHAR *text)
+/* A length as typed into a display value: the integer part, the fraction
+   behind a point, and an exponent only seen behind a fraction ("2.5e-1"),
+   which divides by ten that many times. */
+static DWORD TextToFixed(const WCHAR *text)
 {
     const WCHAR *p = text;
     DWORD whole = 0;

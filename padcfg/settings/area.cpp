@@ -12,8 +12,8 @@
 
 #include <string.h>
 
-#define FIELD_TEXT_LEN 40
 #define FIELD_LIMIT 7
+#define STATUS_LEN 80
 
 /* What a field gives of its axis: the area's size, the margin before it (left
    or top) or the margin after it (right or bottom). */
@@ -366,14 +366,14 @@ static void TakeFieldValue(SetupState *st, int bit, DWORD v)
 
 static void OnTypedValue(SetupState *st, int bit)
 {
-    WCHAR text[FIELD_TEXT_LEN];
+    WCHAR text[PARSE_TEXT_LEN];
     HWND edit = GetDlgItem(st->hDlg, s_fields[bit].edit);
     /* A field only passed through still shows the area rounded to hundredths;
        read back, that text would move the area by the rounding although
        nothing was typed. */
     if (!SendMessageW(edit, EM_GETMODIFY, 0, 0))
         return;
-    if (GetWindowTextW(edit, text, FIELD_TEXT_LEN) <= 0)
+    if (GetWindowTextW(edit, text, PARSE_TEXT_LEN) <= 0)
         text[0] = 0;
 
     DWORD v = FieldValue(AreaOf(&st->working), bit);

@@ -106,7 +106,7 @@ UINT GetActiveCursor(void)
     return cursor;
 }
 
-BYTE GetCursorButtonCount(void)
+static BYTE GetCursorButtonCount(void)
 {
     BYTE buttons = 0;
     WTInfoCopy(WTI_CURSORS + GetActiveCursor(), CSR_BUTTONS, &buttons, sizeof(buttons));

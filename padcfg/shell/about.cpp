@@ -5,6 +5,8 @@
  */
 #include "padcfg.h"
 
+#define PROMPT_LEN 200 /* the restart prompt, whole */
+
 
 /* Logs the user off after the restart prompt; one place, so that tests can
    put a recorder here and no test can end the session. */

@@ -79,6 +79,18 @@ static void ShowValues(HWND dlg)
         SetDlgItemTextW(dlg, ids[kind], FormatTabletValue(values[kind], units, kind));
 }
 
+/* The name stays from one call to the next: with no cursor active, or one
+   whose name cannot be read, the one found last in this run is the answer. */
+static const WCHAR *GetActiveCursorName(void)
+{
+    UINT cursor;
+    if (FindActiveCursor(&cursor)) {
+        WTInfoText(WTI_CURSORS + cursor, CSR_NAME, g_panel.cursorName, CURSOR_NAME_LEN);
+        BlankControlCharacters(g_panel.cursorName);
+    }
+    return g_panel.cursorName;
+}
+
 static void OnInitDialog(HWND dlg)
 {
     SetWindowLongPtr(dlg, DWLP_USER, (WORD)g_panel.units);
@@ -121,16 +133,4 @@ INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     }
     return FALSE;
-}
-
-/* The name stays from one call to the next: with no cursor active, or one
-   whose name cannot be read, the one found last in this run is the answer. */
-const WCHAR *GetActiveCursorName(void)
-{
-    UINT cursor;
-    if (FindActiveCursor(&cursor)) {
-        WTInfoText(WTI_CURSORS + cursor, CSR_NAME, g_panel.cursorName, CURSOR_NAME_LEN);
-        BlankControlCharacters(g_panel.cursorName);
-    }
-    return g_panel.cursorName;
 }

@@ -36,6 +36,8 @@ int LoadText(UINT stringId, LPTSTR text, int chars)
     return length;
 }
 
+#define LIST_TEXT_LEN 40
+
 void AddStringsToList(HWND list, UINT first, UINT last)
 {
     TCHAR text[LIST_TEXT_LEN];
@@ -70,6 +72,8 @@ void FreeDialogRecord(HWND hDlg)
     if (record)
         HeapFree(GetProcessHeap(), 0, record);
 }
+
+static LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 /* A copy that is already running is brought forward instead of starting twice. */
 static BOOL ActivateRunningCopy(void)
@@ -231,7 +235,7 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
     return 0;
 }
 
-LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_CREATE:
