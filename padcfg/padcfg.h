@@ -294,6 +294,10 @@ BOOL RegisterTweakClass(HINSTANCE hInstance);
 /* controls/control.cpp: what the panel's own window classes share. */
 BOOL RegisterControlClass(HINSTANCE hInstance, HINSTANCE *registeredFor, LPCTSTR name,
                           WNDPROC proc, int classExtra, int windowExtra, int background);
+/* A control's record, zeroed, its pointer the window's extra data (one
+   pointer) until FreeControlRecord; null without memory. */
+void *NewControlRecord(HWND hwnd, SIZE_T size);
+void FreeControlRecord(HWND hwnd);
 /* WM_COMMAND to the parent: the window's id and code; the parent's answer. */
 LRESULT NotifyParent(HWND hwnd, WORD code);
 /* Whether hwnd is a window of the class, named without regard to case. */

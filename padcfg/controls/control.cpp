@@ -1,14 +1,14 @@
 /*
  * What the panel's own window classes share: a class registered once per
- * instance, the WM_COMMAND notifications they send their parent, and the
- * test of another window's class.
+ * instance, one record per window behind its extra data, the WM_COMMAND
+ * notifications they send their parent, and the test of another window's
+ * class.
  */
 #include "padcfg.h"
 
 #define CLASS_NAME_LEN 20
 
-/* Registered again for another instance only: a test may register the
-   classes afresh after unregistering them. */
+/* Once for an instance: asked again, the class is there already. */
 BOOL RegisterControlClass(HINSTANCE hInstance, HINSTANCE *registeredFor, LPCTSTR name,
                           WNDPROC proc, int classExtra, int windowExtra, int background)
 {
@@ -29,6 +29,21 @@ BOOL RegisterControlClass(HINSTANCE hInstance, HINSTANCE *registeredFor, LPCTSTR
         return FALSE;
     *registeredFor = hInstance;
     return TRUE;
+}
+
+void *NewControlRecord(HWND hwnd, SIZE_T size)
+{
+    void *record = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size);
+    if (record)
+        SetWindowLongPtr(hwnd, 0, (LONG_PTR)record);
+    return record;
+}
+
+void FreeControlRecord(HWND hwnd)
+{
+    void *record = (void *)SetWindowLongPtr(hwnd, 0, 0);
+    if (record)
+        HeapFree(GetProcessHeap(), 0, record);
 }
 
 /* Sent, not posted: the parent has acted on it when the call returns. */

@@ -538,16 +538,14 @@ static LRESULT CALLBACK SetAreaWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
 
     switch (msg) {
     case WM_CREATE:
-        info = (SetAreaInfo *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(*info));
+        info = (SetAreaInfo *)NewControlRecord(hwnd, sizeof(*info));
         if (!info)
             return -1;
         info->self = hwnd;
-        SetWindowLongPtr(hwnd, 0, (LONG_PTR)info);
         return 0;
     case WM_DESTROY:
         SETAREA_OnDestroy(info);
-        SetWindowLongPtr(hwnd, 0, 0);
-        HeapFree(GetProcessHeap(), 0, info);
+        FreeControlRecord(hwnd);
         return 0;
     case WM_PAINT:
         SETAREA_Paint(info);

@@ -218,12 +218,11 @@ static LRESULT TWEAK_Create(HWND tweak)
 {
     if (g_tweakCount >= MAX_TWEAKS)
         return -1; /* the window is destroyed and its creation fails */
-    TweakInfo *info = (TweakInfo *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(*info));
+    TweakInfo *info = (TweakInfo *)NewControlRecord(tweak, sizeof(*info));
     if (!info)
         return -1;
     info->self = tweak;
     s_tweaks[g_tweakCount++] = info;
-    SetWindowLongPtr(tweak, 0, (LONG_PTR)info);
     return 0;
 }
 
@@ -238,8 +237,7 @@ static void TWEAK_Destroy(TweakInfo *info)
             break;
         }
     }
-    SetWindowLongPtr(info->self, 0, 0);
-    HeapFree(GetProcessHeap(), 0, info);
+    FreeControlRecord(info->self);
 }
 
 /* A message outside the record's life, WM_CREATE to WM_DESTROY, finds none. */
