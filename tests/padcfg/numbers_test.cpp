@@ -23,11 +23,8 @@ class Numbers : public ::testing::Test
         if (tablet == ini)
             return;
         tablet = ini;
-        UseDriver(DRIVER_STANDIN);
-        UseTablet(ini);
         SetEnvironmentVariableW(L"WINTAB_STANDIN_LOG", NULL);
-        WTInfoW(0, 0, NULL);
-        ASSERT_TRUE(StandinLoaded());
+        ASSERT_TRUE(LoadStandin(ini));
     }
     void TearDown() override
     {

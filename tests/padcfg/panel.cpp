@@ -194,6 +194,15 @@ void UseTablet(const std::string &ini)
     SetEnvironmentVariableW(L"WINTAB_STANDIN_TABLET", path.c_str());
 }
 
+bool LoadStandin(const std::string &ini)
+{
+    UseDriver(DRIVER_STANDIN);
+    UseTablet(ini);
+    g_panel.deviceChosen = FALSE;
+    WTInfoW(0, 0, NULL);
+    return StandinLoaded();
+}
+
 void StartCallLog()
 {
     if (s_logPath.empty())

@@ -38,6 +38,10 @@ void InstallMisreports(const std::vector<Misreport> &misreports);
    its built-in default when text is empty. */
 void UseTablet(const std::string &ini);
 
+/* The stand-in loaded afresh on this tablet (UseTablet), without the panel,
+   the tablet device to be chosen again; whether the stand-in answers. */
+bool LoadStandin(const std::string &ini);
+
 /* The stand-in's call log, started empty. */
 void StartCallLog();
 std::vector<std::string> CallLog();

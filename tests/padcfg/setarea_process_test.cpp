@@ -11,10 +11,7 @@
 
 TEST(SetAreaPenTool, TakesATwoClickDefinitionFromAnotherProcess)
 {
-    UseDriver(DRIVER_STANDIN);
-    UseTablet("");
-    WTInfoW(0, 0, NULL);
-    ASSERT_TRUE(StandinLoaded());
+    ASSERT_TRUE(LoadStandin(""));
     std::wstring script = JoinPath(MakeScratchDir(L"pen"), L"define.txt");
     /* y upward from the lower-left corner, as the driver counts */
     WriteFileBytes(script,

@@ -22,7 +22,6 @@ class SetArea : public ::testing::Test
 
     void SetUp() override
     {
-        UseDriver(DRIVER_STANDIN);
         Tablet("");
     }
     void TearDown() override
@@ -37,11 +36,7 @@ class SetArea : public ::testing::Test
 
     void Tablet(const std::string &ini)
     {
-        UnloadWintab();
-        UseTablet(ini);
-        g_panel.deviceChosen = FALSE;
-        WTInfoW(0, 0, NULL);
-        ASSERT_TRUE(StandinLoaded());
+        ASSERT_TRUE(LoadStandin(ini));
         pen = StandinPen();
         contexts = OpenContexts();
     }

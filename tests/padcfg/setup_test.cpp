@@ -48,6 +48,16 @@ static std::string Tablet10000(int left, int width, int top = 0, int height = 10
     return Tablet(k10000, left, width, top, height);
 }
 
+/* The screen's height over its width, in length: the proportions Preserve
+   Aspect Ratio keeps. */
+static double ScreenAspect()
+{
+    HDC ic = CreateICW(L"DISPLAY", NULL, NULL, NULL);
+    double aspect = (double)GetDeviceCaps(ic, VERTSIZE) / GetDeviceCaps(ic, HORZSIZE);
+    DeleteDC(ic);
+    return aspect;
+}
+
 /* Fields of a context, by their place in the record, and their values. */
 typedef std::vector<std::pair<size_t, LONG>> Fields;
 #define FIELD(name, value) std::make_pair(offsetof(LOGCONTEXTW, name), (LONG)(value))
@@ -435,9 +445,7 @@ TEST_F(Setup, SettingsThatLoseTheLeftMouseButtonStandOnlyWhenThePersonSaysOk)
    the rounding (tol counts), and the area stays on the tablet. */
 TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
 {
-    HDC ic = CreateICW(L"DISPLAY", NULL, NULL, NULL);
-    const double screen = (double)GetDeviceCaps(ic, VERTSIZE) / GetDeviceCaps(ic, HORZSIZE);
-    DeleteDC(ic);
+    const double screen = ScreenAspect();
     const struct {
         const Axes &axes;
         AreaRect area; /* left, top, width, height */
@@ -565,11 +573,8 @@ TEST_F(Setup, WholeTabletUnitsAndTheAspectRule)
         const TabletSettings &working = SetupOf(dlg)->working;
         Click(dlg, IDC_KEEP_ASPECT);
         DWORD w = working.right - working.left, h = working.bottom - working.top;
-        HDC ic = CreateICW(L"DISPLAY", NULL, NULL, NULL);
-        double screen = (double)GetDeviceCaps(ic, VERTSIZE) / GetDeviceCaps(ic, HORZSIZE);
-        DeleteDC(ic);
         EXPECT_EQ(8000u, w);
-        EXPECT_NEAR(8000 * screen, h, 3);
+        EXPECT_NEAR(8000 * ScreenAspect(), h, 3);
         EXPECT_NEAR(5000, (working.top + working.bottom) / 2.0, 1);
         Click(dlg, IDC_KEEP_ASPECT);
 
