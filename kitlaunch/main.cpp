@@ -14,10 +14,8 @@
    system directories first, and could start some other SETUP.EXE. */
 static const char s_szSetupCommand[] = ".\\SETUP.EXE";
 
-static const char s_szMissingCaption[] = "Error : Can not find Wintab NT driver files !";
-static const char s_szNoSetupDir[] =
-    "Please run this program from the QUORAX Drivers/Utilities disk.";
-static const char s_szNoSetupProgram[] = "Can not find SETUP.EXE in the NTWINTAB directory !";
+/* Room for the longest text of the string table. */
+#define TEXT_LEN 256
 
 static HINSTANCE s_hInst;
 
@@ -44,9 +42,20 @@ static LRESULT OnCreate(HWND hwnd)
     return 0;
 }
 
-static void ReportMissingFiles(HWND hwnd, const char *text)
+/* A string of the program, or an empty one when it cannot be loaded. */
+static void LoadText(UINT id, char *buf)
 {
-    MessageBoxA(hwnd, text, s_szMissingCaption, MB_OK | MB_ICONERROR);
+    if (LoadStringA(s_hInst, id, buf, TEXT_LEN) <= 0)
+        buf[0] = 0;
+}
+
+static void ReportMissingFiles(HWND hwnd, UINT textId)
+{
+    char caption[TEXT_LEN];
+    char text[TEXT_LEN];
+    LoadText(IDS_MISSING_CAPTION, caption);
+    LoadText(textId, text);
+    MessageBoxA(hwnd, text, caption, MB_OK | MB_ICONERROR);
     DestroyWindow(hwnd);
 }
 
@@ -59,10 +68,10 @@ static LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_NO_SETUP_DIR:
-            ReportMissingFiles(hwnd, s_szNoSetupDir);
+            ReportMissingFiles(hwnd, IDS_NO_SETUP_DIR);
             return 0;
         case IDC_NO_SETUP_PROGRAM:
-            ReportMissingFiles(hwnd, s_szNoSetupProgram);
+            ReportMissingFiles(hwnd, IDS_NO_SETUP_PROGRAM);
             return 0;
         }
         break;
