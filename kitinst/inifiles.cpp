@@ -33,7 +33,7 @@ static void NoteSteps(int part, int step, BOOL onward)
     for (int i = 0; i < (int)(sizeof(s_stepTexts) / sizeof(s_stepTexts[0])); i++) {
         int s = s_stepTexts[i].step;
         BOOL pen = s == 410 || s == 411;
-        if (s == step || (onward && s > step && (g_penExtensions || !pen)))
+        if (s == step || (onward && s > step && (g_shell.penExtensions || !pen)))
             NoteSetting(part, s_stepTexts[i].what, s_stepTexts[i].where);
     }
 }
@@ -69,7 +69,7 @@ char *ReadSectionWhole(const char *section, const char *file, DWORD *length)
 }
 
 /* A value read whole, "Key not found" when absent; null when it cannot be. */
-char *ReadValueWhole(const char *section, const char *key, const char *file)
+static char *ReadValueWhole(const char *section, const char *key, const char *file)
 {
     for (DWORD size = VALUE_LEN; size <= MAX_READ_SIZE; size *= 2) {
         char *buf = (char *)LocalAlloc(LMEM_FIXED, size);
@@ -103,7 +103,7 @@ BOOL WriteSectionWithLine(const char *section, const char *file, const char *ent
 
 /* Adds a driver alias to SYSTEM.INI [boot] drivers unless some entry already
    holds it; the value is written back in any case. */
-BOOL AddBootDriver(const char *alias)
+static BOOL AddBootDriver(const char *alias)
 {
     char *value = ReadValueWhole("boot", "drivers", "SYSTEM.INI");
     if (!value)
@@ -130,7 +130,8 @@ BOOL AddBootDriver(const char *alias)
         upper[len] = ' ';
         lstrcpyA(upper + len + 1, alias);
     }
-    BOOL written = WritePrivateProfileStringA("boot", "drivers", there ? value : upper, "SYSTEM.INI");
+    BOOL written =
+        WritePrivateProfileStringA("boot", "drivers", there ? value : upper, "SYSTEM.INI");
     LocalFree(upper);
     LocalFree(value);
     return written;
@@ -138,7 +139,7 @@ BOOL AddBootDriver(const char *alias)
 
 /* Makes sure [386Enh] loads the tablet's virtual device. The other lines,
    repeated device keys included, keep their order; the new one comes last. */
-BOOL AddVqxsdDevice(void)
+static BOOL AddVqxsdDevice(void)
 {
     DWORD length = 0;
     char *section = ReadSectionWhole("386Enh", "SYSTEM.INI", &length);
@@ -164,7 +165,7 @@ BOOL AddVqxsdDevice(void)
 /* The maker's own mouse driver gives way to the standard one, which the
    tablet driver works beside. Any other mouse driver is the user's choice.
    FALSE when the standard one could not be written. */
-BOOL RepairMouseDriver(void)
+static BOOL RepairMouseDriver(void)
 {
     char *value = ReadValueWhole("boot", "mouse.drv", "SYSTEM.INI");
     if (!value)
@@ -220,7 +221,7 @@ WPARAM IniStep(HWND page, int step)
         break;
     case 409:
         written = RepairMouseDriver();
-        next = g_penExtensions ? 410 : 412;
+        next = g_shell.penExtensions ? 410 : 412;
         break;
     case 410:
         StepPause();
@@ -243,7 +244,7 @@ WPARAM IniStep(HWND page, int step)
         NoteSteps(REPORT_SETTINGS, step, FALSE);
     if (!paused)
         StepPause();
-    AdvanceBar(g_iniStepSize);
+    AdvanceBar(g_engine.iniStepSize);
     if (step == INI_LAST_STEP)
         return PAGE_REG_START;
     return MAKEWPARAM(PAGE_INI_STEP, next);

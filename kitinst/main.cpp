@@ -6,12 +6,13 @@
  */
 #include "kitinst.h"
 
-HINSTANCE g_hInst;
-char g_szClassName[CLASSNAME_LEN];
-char g_szTitle[TITLE_LEN];
-int g_penExtensions;
-OSVERSIONINFOA g_version;
-BOOL(WINAPI *g_exitWindows)(UINT, DWORD) = ExitWindowsEx;
+#define CLASSNAME_LEN 9
+#define TITLE_LEN 50
+
+InstallerShell g_shell = {NULL, 0, ExitWindowsEx};
+
+static char s_className[CLASSNAME_LEN];
+static char s_title[TITLE_LEN];
 
 static const char s_wrongSystemCaption[] = "Error : Windows 95 needed !";
 static const char s_wrongSystemText[] = "This program cannot run on Windows 3.1\n"
@@ -31,8 +32,8 @@ static const char s_restartText[] = "Installation of the QUORAX Wintab driver\n"
 
 BOOL RegisterInstallerClass(HINSTANCE hInstance)
 {
-    if (LoadStringA(hInstance, IDS_CLASSNAME, g_szClassName, CLASSNAME_LEN) <= 0)
-        g_szClassName[0] = 0;
+    if (LoadStringA(hInstance, IDS_CLASSNAME, s_className, CLASSNAME_LEN) <= 0)
+        s_className[0] = 0;
 
     WNDCLASSEXA wcx;
     ZeroMemory(&wcx, sizeof(wcx));
@@ -43,7 +44,7 @@ BOOL RegisterInstallerClass(HINSTANCE hInstance)
     wcx.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_KITINST));
     wcx.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
     wcx.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wcx.lpszClassName = g_szClassName;
+    wcx.lpszClassName = s_className;
     if (RegisterClassExA(&wcx))
         return TRUE;
 
@@ -56,23 +57,23 @@ BOOL RegisterInstallerClass(HINSTANCE hInstance)
     wc.hIcon = wcx.hIcon;
     wc.hCursor = wcx.hCursor;
     wc.hbrBackground = wcx.hbrBackground;
-    wc.lpszClassName = g_szClassName;
+    wc.lpszClassName = s_className;
     return RegisterClassA(&wc) != 0;
 }
 
 /* The main window is never shown: only the pages and message boxes are seen. */
 HWND CreateInstallerWindow(HINSTANCE hInstance)
 {
-    if (LoadStringA(hInstance, IDS_CLASSNAME, g_szClassName, CLASSNAME_LEN) <= 0)
-        g_szClassName[0] = 0;
-    if (LoadStringA(hInstance, IDS_TITLE, g_szTitle, TITLE_LEN) <= 0)
-        g_szTitle[0] = 0;
-    g_hInst = hInstance;
-    g_penExtensions = GetSystemMetrics(SM_PENWINDOWS);
+    if (LoadStringA(hInstance, IDS_CLASSNAME, s_className, CLASSNAME_LEN) <= 0)
+        s_className[0] = 0;
+    if (LoadStringA(hInstance, IDS_TITLE, s_title, TITLE_LEN) <= 0)
+        s_title[0] = 0;
+    g_shell.hInst = hInstance;
+    g_shell.penExtensions = GetSystemMetrics(SM_PENWINDOWS);
 
     int x = (GetSystemMetrics(SM_CXSCREEN) - 300) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - 100) / 2;
-    return CreateWindowExA(0, g_szClassName, g_szTitle, WS_OVERLAPPED, x, y, 300, 100, NULL, NULL,
+    return CreateWindowExA(0, s_className, s_title, WS_OVERLAPPED, x, y, 300, 100, NULL, NULL,
                            hInstance, NULL);
 }
 
@@ -82,7 +83,7 @@ static void PostCommand(HWND hwnd, WPARAM code)
 }
 
 /* The shutdown privilege is held only for the length of the request. */
-BOOL RestartSystem(void)
+static BOOL RestartSystem(void)
 {
     HANDLE token = NULL;
     TOKEN_PRIVILEGES tp;
@@ -94,7 +95,7 @@ BOOL RestartSystem(void)
     tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     AdjustTokenPrivileges(token, FALSE, &tp, 0, NULL, NULL);
 
-    BOOL ok = g_exitWindows(EWX_REBOOT, 0);
+    BOOL ok = g_shell.exitWindows(EWX_REBOOT, 0);
 
     tp.Privileges[0].Attributes = 0;
     AdjustTokenPrivileges(token, FALSE, &tp, 0, NULL, NULL);
@@ -134,7 +135,7 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
     case CMD_CHECK_SOURCE:
         if (!StringsLoad(hwnd))
             DestroyWindow(hwnd);
-        else if (DialogBoxParamA(g_hInst, "DIALOG0", hwnd, InitPageProc, 0))
+        else if (DialogBoxParamA(g_shell.hInst, "DIALOG0", hwnd, InitPageProc, 0))
             PostCommand(hwnd, CMD_WELCOME);
         else
             PostCommand(hwnd, CMD_MISSING_FILES);
@@ -148,13 +149,13 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
         DestroyWindow(hwnd);
         return 1;
     case CMD_WELCOME:
-        if (DialogBoxParamA(g_hInst, "DIALOG1", hwnd, WelcomePageProc, 0))
+        if (DialogBoxParamA(g_shell.hInst, "DIALOG1", hwnd, WelcomePageProc, 0))
             PostCommand(hwnd, CMD_INSTALL);
         else
             DestroyWindow(hwnd);
         return 1;
     case CMD_INSTALL:
-        DialogBoxParamA(g_hInst, "DIALOG2", hwnd, InstallPageProc, 0);
+        DialogBoxParamA(g_shell.hInst, "DIALOG2", hwnd, InstallPageProc, 0);
         PostCommand(hwnd, CMD_RESTART_QUESTION);
         return 1;
     case CMD_RESTART_QUESTION:
@@ -177,13 +178,15 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
 LRESULT CALLBACK InstallerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_CREATE:
-        g_version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-        if (GetVersionExA(&g_version) && g_version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+    case WM_CREATE: {
+        OSVERSIONINFOA version;
+        version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+        if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
             PostCommand(hwnd, CMD_CHECK_SOURCE);
         else
             PostCommand(hwnd, CMD_WRONG_SYSTEM);
         return 0;
+    }
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

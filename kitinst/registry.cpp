@@ -6,8 +6,6 @@
  */
 #include "kitinst.h"
 
-char g_driverKeyName[MAX_PATH];
-
 #define INSTANCE_NUMBERS 10000
 #define BAR_STEP 5
 
@@ -16,7 +14,7 @@ static const char s_mouseRoot[] = "Enum\\Root\\Mouse";
 
 static void LoadKeyString(UINT id, char *buf)
 {
-    if (LoadStringA(g_hInst, id, buf, MAX_PATH) <= 0)
+    if (LoadStringA(g_shell.hInst, id, buf, MAX_PATH) <= 0)
         buf[0] = 0;
 }
 
@@ -24,7 +22,7 @@ UINT FindMissingString(void)
 {
     char text[MAX_PATH];
     for (UINT id = IDS_CLASS_KEY; id <= IDS_MANUFACTURER; id++)
-        if (LoadStringA(g_hInst, id, text, MAX_PATH) <= 0)
+        if (LoadStringA(g_shell.hInst, id, text, MAX_PATH) <= 0)
             return id;
     return 0;
 }
@@ -80,8 +78,8 @@ static void NoteValue(const char *path, const char *name, const char *data)
 /* Every string value is stored whole, with its terminating NUL. */
 static void SetString(HKEY key, const char *path, const char *name, const char *data)
 {
-    if (!key ||
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)data, lstrlenA(data) + 1) != ERROR_SUCCESS)
+    if (!key || RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)data, lstrlenA(data) + 1) !=
+                    ERROR_SUCCESS)
         NoteValue(path, name, data);
 }
 
@@ -139,7 +137,7 @@ BOOL DeleteKeyTree(HKEY root, const char *path)
 
 /* InfPath comes from the registry: only a bare name inside Windows\INF may
    lead to a deletion, never a path that climbs out of it. */
-BOOL IsPlainFileName(const char *name)
+static BOOL IsPlainFileName(const char *name)
 {
     if (!name[0] || FindText(name, ".."))
         return FALSE;
@@ -163,7 +161,7 @@ static void DeleteInfFile(const char *infName)
 {
     char path[MAX_PATH];
     char windows[MAX_PATH];
-    if (!IsPlainFileName(infName) || SameTextNoCase(infName, g_oemInfName))
+    if (!IsPlainFileName(infName) || SameTextNoCase(infName, g_engine.oemInfName))
         return;
     UINT n = GetWindowsDirectoryA(windows, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
@@ -322,12 +320,12 @@ static void WriteDriverKey(void)
     int n = FindFreeInstance(classKey);
     AdvanceBar(BAR_STEP);
     if (n < 0) {
-        g_driverKeyName[0] = 0;
+        g_engine.driverKeyName[0] = 0;
         NoteSteps(REPORT_SETTINGS, 414, FALSE);
         AdvanceBar(4 * BAR_STEP);
         return;
     }
-    FormatText(g_driverKeyName, MAX_PATH, "QUORAXDevice\\%.4d", n);
+    FormatText(g_engine.driverKeyName, MAX_PATH, "QUORAXDevice\\%.4d", n);
     FormatText(path, MAX_PATH, "%s\\%.4d", classKey, n);
     HKEY key;
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
@@ -335,7 +333,7 @@ static void WriteDriverKey(void)
     AdvanceBar(BAR_STEP);
     SetString(key, path, "DriverDesc", desc);
     AdvanceBar(BAR_STEP);
-    SetString(key, path, "InfPath", g_oemInfName);
+    SetString(key, path, "InfPath", g_engine.oemInfName);
     AdvanceBar(BAR_STEP);
     SetString(key, path, "InfSection", "qwintab:qwintab.drv:old");
     AdvanceBar(BAR_STEP);
@@ -356,7 +354,7 @@ static void WriteDeviceKey(void)
 
     /* Without a driver key from step 414 a device instance would name
        nothing: none is written. */
-    int n = g_driverKeyName[0] ? FindFreeInstance(rootKey) : -1;
+    int n = g_engine.driverKeyName[0] ? FindFreeInstance(rootKey) : -1;
     if (n < 0) {
         NoteSteps(REPORT_SETTINGS, 415, FALSE);
         AdvanceBar(7 * BAR_STEP);
@@ -371,7 +369,7 @@ static void WriteDeviceKey(void)
     AdvanceBar(BAR_STEP);
     SetString(key, path, "DeviceDesc", desc);
     AdvanceBar(BAR_STEP);
-    SetString(key, path, "Driver", g_driverKeyName);
+    SetString(key, path, "Driver", g_engine.driverKeyName);
     AdvanceBar(BAR_STEP);
     SetString(key, path, "HardwareID", "QUORAXMMTablet");
     AdvanceBar(BAR_STEP);

@@ -29,7 +29,7 @@ class RegistryTest : public StepTest
 
 TEST_F(RegistryTest, FreshInstallWritesExactlyTheTable)
 {
-    lstrcpyA(g_oemInfName, "OEM3.INF");
+    lstrcpyA(g_engine.oemInfName, "OEM3.INF");
     RunRegistryPhase();
     EXPECT_EQ(100, BarPos()) << "twenty actions of five";
 
@@ -61,7 +61,7 @@ TEST_F(RegistryTest, FreshInstallWritesExactlyTheTable)
 TEST_F(RegistryTest, SecondInstallReplacesTheFirstAndDeletesItsInf)
 {
     CreateKeyWithValues("Enum\\SERENUM\\QRX0000\\LogConfig", {{"x", "y"}});
-    lstrcpyA(g_oemInfName, "OEM0.INF");
+    lstrcpyA(g_engine.oemInfName, "OEM0.INF");
     WriteAnsiFile(Inf("OEM0.INF"), "first install");
     RunRegistryPhase();
     EXPECT_FALSE(KeyExists("Enum\\SERENUM\\QRX0000"));
@@ -69,7 +69,7 @@ TEST_F(RegistryTest, SecondInstallReplacesTheFirstAndDeletesItsInf)
     std::string first = InstallerRegistry();
 
     /* OEM0.INF being taken, the second run's copy phase picks OEM1.INF. */
-    lstrcpyA(g_oemInfName, "OEM1.INF");
+    lstrcpyA(g_engine.oemInfName, "OEM1.INF");
     WriteAnsiFile(Inf("OEM1.INF"), "second install");
     StartRegistryPhase(NULL);
     EXPECT_FALSE(FileThere(Inf("OEM0.INF")));
@@ -97,7 +97,7 @@ TEST_F(RegistryTest, CleanUpKeepsTheInfThisRunCopiedUnderAnOldEntrysName)
     CreateKeyWithValues(kClass + "Mouse\\0007", {{"InfPath", "oem3.inf"}});
     ASSERT_EQ(1, CheckFrom(disk));
     RunCopyPhase();
-    ASSERT_STREQ("OEM3.INF", g_oemInfName);
+    ASSERT_STREQ("OEM3.INF", g_engine.oemInfName);
 
     RunRegistryPhase();
     ASSERT_TRUE(FileThere(Inf("OEM3.INF"))) << "the clean-up deleted this run's INF";
@@ -186,7 +186,7 @@ TEST_F(RegistryTest, AllInstanceNumbersTakenOverwritesNone)
     RegCloseKey(parent);
     CreateKeyWithValues(kTabletClass + "\\9999", {{"DriverDesc", "someone else"}});
 
-    lstrcpyA(g_oemInfName, "OEM1.INF");
+    lstrcpyA(g_engine.oemInfName, "OEM1.INF");
     EXPECT_EQ(MAKEWPARAM(PAGE_REG_STEP, 415), RegistryStep(NULL, 414));
     EXPECT_EQ(std::vector<std::string>{"DriverDesc|REG_SZ|someone else"},
               KeyValues(kTabletClass + "\\9999"));
