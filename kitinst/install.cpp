@@ -11,6 +11,10 @@
 #define DRIVER_NAME_LEN 15
 #define DRIVER_FILES 10
 #define DRIVER_FILES_NO_PEN 9
+/* The bar's advance per INI step: nine steps with the pen extensions, seven
+   without; either way the bar holds at full after the last. */
+#define INI_STEP_SIZE_PEN 12
+#define INI_STEP_SIZE 16
 
 typedef struct DriverFileEntry {
     BYTE source; /* SRC_ slot */
@@ -28,10 +32,7 @@ static const DriverFileEntry s_driverFiles[DRIVER_FILES] = {
     {SRC_QTABLET, DST_COMMAND, "qtablet.com"}, {SRC_QWINTAB, DST_SYSTEM, "qwtpen.drv"},
 };
 
-#define STEP_PAUSE 1000
-
 InstallEngine g_engine;
-CopyingPage g_page = {NULL, STEP_PAUSE};
 
 /* What the installation could not do, told in one box before the restart
    question: the steps a close of the page left undone, the files that could
@@ -50,24 +51,12 @@ static const char s_otherClosing[] =
 
 #define OEM_CANDIDATES 100
 #define RENAME_CANDIDATES 1000
-#define BLANK_LINE_LEN 250
 
-void StepPause(void)
+/* The pen driver, the table's last row, is neither checked nor copied
+   without the pen extensions. */
+static int DriverFileCount(void)
 {
-    if (g_page.pause)
-        Sleep(g_page.pause);
-}
-
-void AdvanceBar(int delta)
-{
-    if (g_page.progress)
-        SendMessageA(g_page.progress, PBM_DELTAPOS, (WPARAM)delta, 0);
-}
-
-void ShowLine(HWND page, int id, const char *text)
-{
-    if (page)
-        SendDlgItemMessageA(page, id, WM_SETTEXT, 0, (LPARAM)text);
+    return g_shell.penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
 }
 
 /* Directories the system returns end in a backslash only at a drive root.
@@ -91,18 +80,6 @@ static int SizeOfFile(const char *path)
     DWORD size = GetFileSize((HANDLE)(INT_PTR)file, NULL);
     _lclose(file);
     return size == INVALID_FILE_SIZE ? 0 : (int)size;
-}
-
-/* Files copied from a CD carry the read-only attribute, and so do those an
-   earlier installation from it left: they could be neither replaced nor
-   deleted. Installed files are left writable. */
-void MakeWritable(const char *path)
-{
-    DWORD attrs = GetFileAttributesA(path);
-    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_READONLY))
-        return;
-    attrs &= ~FILE_ATTRIBUTE_READONLY;
-    SetFileAttributesA(path, attrs ? attrs : FILE_ATTRIBUTE_NORMAL);
 }
 
 /* CopyFileA over a read-only file; on failure GetLastError is the copy's. */
@@ -159,7 +136,7 @@ int SourceCheck(HWND page)
     if (!FillDirectorySlots())
         return 0;
 
-    g_engine.fileCount = g_shell.penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
+    g_engine.fileCount = DriverFileCount();
     g_engine.totalSize = 0;
     for (int i = 0; i < g_engine.fileCount; i++) {
         const DriverFileEntry *row = &s_driverFiles[i];
@@ -169,13 +146,13 @@ int SourceCheck(HWND page)
             return 0;
         g_engine.totalSize += size;
     }
-    g_engine.onePercent = g_engine.totalSize / 100;
+    g_engine.onePercent = g_engine.totalSize / BAR_FULL;
     return 1;
 }
 
 void StartCopyPhase(void)
 {
-    g_engine.fileCount = g_shell.penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
+    g_engine.fileCount = DriverFileCount();
     g_engine.currentFile = 0;
     g_engine.copiedSize = 0;
     ZeroMemory(g_engine.report, sizeof(g_engine.report));
@@ -202,10 +179,17 @@ static int CopiedPercent(void)
     if (g_engine.onePercent > 0)
         percent = g_engine.copiedSize / g_engine.onePercent;
     else if (g_engine.totalSize > 0)
-        percent = g_engine.copiedSize * 100 / g_engine.totalSize;
+        percent = g_engine.copiedSize * BAR_FULL / g_engine.totalSize;
     else
         percent = 0;
-    return percent > 100 ? 100 : percent;
+    return percent > BAR_FULL ? BAR_FULL : percent;
+}
+
+/* Moves the bar to this per cent of the copy phase. */
+static void ShowCopied(int percent)
+{
+    AdvanceBar(percent - g_engine.shownProgress);
+    g_engine.shownProgress = percent;
 }
 
 static BOOL QueueRenameAtRestart(int row);
@@ -239,18 +223,16 @@ WPARAM CopyStep(HWND page)
     StepPause();
     g_engine.currentFile++;
 
+    /* The last file's bytes are never counted: the bar is filled instead. */
     if (g_engine.currentFile >= g_engine.fileCount) {
-        AdvanceBar(100 - g_engine.shownProgress);
-        g_engine.shownProgress = 100;
+        ShowCopied(BAR_FULL);
         return PAGE_INI_START;
     }
 
     int size = SizeOfFile(g_engine.sourcePath);
     if (size > 0)
         g_engine.copiedSize += size;
-    int delta = CopiedPercent() - g_engine.shownProgress;
-    AdvanceBar(delta);
-    g_engine.shownProgress += delta;
+    ShowCopied(CopiedPercent());
     return PAGE_COPY_FILE;
 }
 
@@ -359,7 +341,7 @@ static void NoteStepsNotDone(void)
     BOOL copy = code == PAGE_COPY_START || code == PAGE_COPY_FILE;
     BOOL ini = copy || code == PAGE_INI_START || code == PAGE_INI_STEP;
     BOOL reg = ini || code == PAGE_REG_START || code == PAGE_REG_STEP;
-    int files = g_shell.penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
+    int files = DriverFileCount();
     for (int i = code == PAGE_COPY_FILE ? g_engine.currentFile : 0; copy && i < files; i++)
         NoteFile(REPORT_STEPS, i);
     if (ini)
@@ -370,14 +352,8 @@ static void NoteStepsNotDone(void)
 
 static void StartIniPhase(HWND page)
 {
-    SendMessageA(g_page.progress, PBM_SETPOS, 0, 0);
-    g_engine.iniStepSize = g_shell.penExtensions ? 12 : 16;
-    ShowLine(page, IDC_PHASE, "Modifying system initialization files :");
-    char blank[BLANK_LINE_LEN + 1];
-    FillMemory(blank, BLANK_LINE_LEN, ' ');
-    blank[BLANK_LINE_LEN] = 0;
-    for (int id = IDC_SOURCE_LABEL; id <= IDC_DEST; id++)
-        ShowLine(page, id, blank);
+    ShowPhase(page, "Modifying system initialization files :");
+    g_engine.iniStepSize = g_shell.penExtensions ? INI_STEP_SIZE_PEN : INI_STEP_SIZE;
 }
 
 void StartRegistryPhase(HWND page)
@@ -385,13 +361,7 @@ void StartRegistryPhase(HWND page)
     /* The registry work must not run ahead of INI edits still held in the cache. */
     WritePrivateProfileStringA(NULL, NULL, NULL, "WIN.INI");
     WritePrivateProfileStringA(NULL, NULL, NULL, "SYSTEM.INI");
-    SendMessageA(g_page.progress, PBM_SETPOS, 0, 0);
-    ShowLine(page, IDC_PHASE, "Adding registry for QUORAX Tablet :");
-    char blank[BLANK_LINE_LEN + 1];
-    FillMemory(blank, BLANK_LINE_LEN, ' ');
-    blank[BLANK_LINE_LEN] = 0;
-    for (int id = IDC_SOURCE_LABEL; id <= IDC_DEST; id++)
-        ShowLine(page, id, blank);
+    ShowPhase(page, "Adding registry for QUORAX Tablet :");
     CleanUpOldInstalls();
 }
 
@@ -445,7 +415,7 @@ INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
     case WM_INITDIALOG:
         g_page.progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_BORDER,
                                           30, 100, 300, 15, hDlg, (HMENU)0, g_shell.hInst, NULL);
-        SendMessageA(g_page.progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        SendMessageA(g_page.progress, PBM_SETRANGE, 0, MAKELPARAM(0, BAR_FULL));
         SendMessageA(g_page.progress, PBM_SETSTEP, 1, 0);
         g_engine.shownProgress = 0;
         PostStep(hDlg, PAGE_COPY_START);

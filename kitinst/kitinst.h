@@ -49,6 +49,9 @@
 #define DST_COMMAND 3
 #define DEST_SLOTS 4
 
+/* The copying page's bar counts per cent of its phase. */
+#define BAR_FULL 100
+
 /* What the installation could not do, in the parts of the box that names
    it before the restart question (install.cpp). */
 #define REPORT_STEPS 0    /* steps a close of the page left undone */
@@ -97,8 +100,8 @@ typedef struct InstallEngine {
 } InstallEngine;
 extern InstallEngine g_engine;
 
-/* The copying page as the steps see it: its progress bar and the pause
-   after every step. */
+/* steputil.cpp: the copying page as the steps see it, its progress bar and
+   the pause after every step. */
 typedef struct CopyingPage {
     HWND progress; /* null while the page is not up */
     DWORD pause;   /* in milliseconds; only tests of single steps shorten it */
@@ -112,13 +115,18 @@ WPARAM CopyStep(HWND page);
 void NoteSetting(int part, const char *what, const char *where);
 /* The box's text and caption; returns how many parts it has (0: none). */
 int DescribeNotDone(char *text, int size, const char **caption);
-void MakeWritable(const char *path);
 void StartRegistryPhase(HWND page);
+
+/* steputil.cpp: below the steps and the page */
 void StepPause(void);
 void AdvanceBar(int delta);
 void ShowLine(HWND page, int id, const char *text);
+/* A phase starts from an empty bar, under its caption, the lines below blank. */
+void ShowPhase(HWND page, const char *caption);
+void MakeWritable(const char *path);
 
-/* text.cpp: what the C library would otherwise do */
+/* text.cpp: the program's strings, and what the C library would otherwise do */
+BOOL LoadText(HINSTANCE inst, UINT id, char *buf, int size);
 void FormatText(char *out, int size, const char *format, ...);
 const char *FindText(const char *text, const char *part);
 BOOL SameText(const char *a, const char *b);

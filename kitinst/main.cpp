@@ -8,6 +8,9 @@
 
 #define CLASSNAME_LEN 9
 #define TITLE_LEN 50
+/* The hidden main window's size, centred on the screen. */
+#define MAIN_WIDTH 300
+#define MAIN_HEIGHT 100
 
 InstallerShell g_shell = {NULL, 0, ExitWindowsEx};
 
@@ -32,8 +35,7 @@ static const char s_restartText[] = "Installation of the QUORAX Wintab driver\n"
 
 BOOL RegisterInstallerClass(HINSTANCE hInstance)
 {
-    if (LoadStringA(hInstance, IDS_CLASSNAME, s_className, CLASSNAME_LEN) <= 0)
-        s_className[0] = 0;
+    LoadText(hInstance, IDS_CLASSNAME, s_className, CLASSNAME_LEN);
 
     WNDCLASSEXA wcx;
     ZeroMemory(&wcx, sizeof(wcx));
@@ -64,17 +66,15 @@ BOOL RegisterInstallerClass(HINSTANCE hInstance)
 /* The main window is never shown: only the pages and message boxes are seen. */
 HWND CreateInstallerWindow(HINSTANCE hInstance)
 {
-    if (LoadStringA(hInstance, IDS_CLASSNAME, s_className, CLASSNAME_LEN) <= 0)
-        s_className[0] = 0;
-    if (LoadStringA(hInstance, IDS_TITLE, s_title, TITLE_LEN) <= 0)
-        s_title[0] = 0;
+    LoadText(hInstance, IDS_CLASSNAME, s_className, CLASSNAME_LEN);
+    LoadText(hInstance, IDS_TITLE, s_title, TITLE_LEN);
     g_shell.hInst = hInstance;
     g_shell.penExtensions = GetSystemMetrics(SM_PENWINDOWS);
 
-    int x = (GetSystemMetrics(SM_CXSCREEN) - 300) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - 100) / 2;
-    return CreateWindowExA(0, s_className, s_title, WS_OVERLAPPED, x, y, 300, 100, NULL, NULL,
-                           hInstance, NULL);
+    int x = (GetSystemMetrics(SM_CXSCREEN) - MAIN_WIDTH) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - MAIN_HEIGHT) / 2;
+    return CreateWindowExA(0, s_className, s_title, WS_OVERLAPPED, x, y, MAIN_WIDTH, MAIN_HEIGHT,
+                           NULL, NULL, hInstance, NULL);
 }
 
 static void PostCommand(HWND hwnd, WPARAM code)

@@ -14,15 +14,14 @@ static const char s_mouseRoot[] = "Enum\\Root\\Mouse";
 
 static void LoadKeyString(UINT id, char *buf)
 {
-    if (LoadStringA(g_shell.hInst, id, buf, MAX_PATH) <= 0)
-        buf[0] = 0;
+    LoadText(g_shell.hInst, id, buf, MAX_PATH);
 }
 
 UINT FindMissingString(void)
 {
     char text[MAX_PATH];
     for (UINT id = IDS_CLASS_KEY; id <= IDS_MANUFACTURER; id++)
-        if (LoadStringA(g_shell.hInst, id, text, MAX_PATH) <= 0)
+        if (!LoadText(g_shell.hInst, id, text, MAX_PATH))
             return id;
     return 0;
 }
