@@ -38,16 +38,11 @@ InstallEngine g_engine;
    question: the steps a close of the page left undone, the files that could
    be neither copied nor queued for the restart, the settings that could not
    be written. One line each, in the order they came. */
-static const char *const s_reportHeadings[REPORT_PARTS] = {
-    "The installation was stopped before these steps :",
-    "These files could not be copied :",
-    "These settings could not be written :",
+static const UINT s_reportHeadings[REPORT_PARTS] = {
+    IDS_REPORT_STEPS,
+    IDS_REPORT_FILES,
+    IDS_REPORT_SETTINGS,
 };
-static const char s_filesCaption[] = "Error : Can not copy Wintab driver files !";
-static const char s_filesClosing[] = "The QUORAX Wintab driver may not work until they are copied.";
-static const char s_otherCaption[] = "Error : Wintab driver installation not complete !";
-static const char s_otherClosing[] =
-    "The QUORAX Wintab driver may not work until the installation is run again.";
 
 #define OEM_CANDIDATES 100
 #define RENAME_CANDIDATES 1000
@@ -287,8 +282,10 @@ static void AppendText(char *text, int size, const char *part)
         lstrcpynA(text + len, part, size - len);
 }
 
-static void NoteLine(int part, const char *what, const char *link, const char *where)
+static void NoteLine(int part, const char *what, UINT linkId, const char *where)
 {
+    char link[TEXT_LEN];
+    LoadText(g_shell.hInst, linkId, link, TEXT_LEN);
     AppendText(g_engine.report[part], REPORT_PART_LEN, what);
     AppendText(g_engine.report[part], REPORT_PART_LEN, link);
     AppendText(g_engine.report[part], REPORT_PART_LEN, where);
@@ -303,17 +300,18 @@ static void NoteFile(int part, int row)
     char where[MAX_PATH];
     FormatText(where, MAX_PATH, "%s%s", g_engine.destDir[entry->dest],
                row == 0 ? g_engine.oemInfName : entry->name);
-    NoteLine(part, entry->name, " to ", where);
+    NoteLine(part, entry->name, IDS_LINK_TO, where);
 }
 
 /* "qwintab=qwintab.drv in SYSTEM.INI [drivers]" */
 void NoteSetting(int part, const char *what, const char *where)
 {
-    NoteLine(part, what, " in ", where);
+    NoteLine(part, what, IDS_LINK_IN, where);
 }
 
-int DescribeNotDone(char *text, int size, const char **caption)
+int DescribeNotDone(char *text, int size, char *caption)
 {
+    char line[TEXT_LEN];
     int parts = 0;
     text[0] = 0;
     for (int part = 0; part < REPORT_PARTS; part++) {
@@ -321,15 +319,18 @@ int DescribeNotDone(char *text, int size, const char **caption)
             continue;
         if (parts++)
             AppendText(text, size, "\n");
-        AppendText(text, size, s_reportHeadings[part]);
+        LoadText(g_shell.hInst, s_reportHeadings[part], line, TEXT_LEN);
+        AppendText(text, size, line);
         AppendText(text, size, "\n\n");
         AppendText(text, size, g_engine.report[part]);
     }
     /* Files alone keep the box they had before the other parts came. */
     BOOL filesOnly = parts == 1 && g_engine.report[REPORT_FILES][0];
+    LoadText(g_shell.hInst, filesOnly ? IDS_FILES_CLOSING : IDS_INCOMPLETE_CLOSING, line, TEXT_LEN);
     AppendText(text, size, "\n");
-    AppendText(text, size, filesOnly ? s_filesClosing : s_otherClosing);
-    *caption = filesOnly ? s_filesCaption : s_otherCaption;
+    AppendText(text, size, line);
+    LoadText(g_shell.hInst, filesOnly ? IDS_FILES_CAPTION : IDS_INCOMPLETE_CAPTION, caption,
+             TEXT_LEN);
     return parts;
 }
 
@@ -352,7 +353,7 @@ static void NoteStepsNotDone(void)
 
 static void StartIniPhase(HWND page)
 {
-    ShowPhase(page, "Modifying system initialization files :");
+    ShowPhase(page, IDS_INI_PHASE);
     g_engine.iniStepSize = g_shell.penExtensions ? INI_STEP_SIZE_PEN : INI_STEP_SIZE;
 }
 
@@ -361,7 +362,7 @@ void StartRegistryPhase(HWND page)
     /* The registry work must not run ahead of INI edits still held in the cache. */
     WritePrivateProfileStringA(NULL, NULL, NULL, "WIN.INI");
     WritePrivateProfileStringA(NULL, NULL, NULL, "SYSTEM.INI");
-    ShowPhase(page, "Adding registry for QUORAX Tablet :");
+    ShowPhase(page, IDS_REGISTRY_PHASE);
     CleanUpOldInstalls();
 }
 

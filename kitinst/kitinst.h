@@ -12,6 +12,8 @@
 
 #define OEM_NAME_LEN 16
 #define VALUE_LEN 256
+/* A text of the string table, the longest of the boxes' several lines too. */
+#define TEXT_LEN 512
 
 /* Commands the hidden main window posts to itself, in the order of a run. */
 #define CMD_CHECK_SOURCE 100
@@ -113,8 +115,8 @@ INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
 void StartCopyPhase(void);
 WPARAM CopyStep(HWND page);
 void NoteSetting(int part, const char *what, const char *where);
-/* The box's text and caption; returns how many parts it has (0: none). */
-int DescribeNotDone(char *text, int size, const char **caption);
+/* The box's text and caption (TEXT_LEN); returns how many parts it has (0: none). */
+int DescribeNotDone(char *text, int size, char *caption);
 void StartRegistryPhase(HWND page);
 
 /* steputil.cpp: below the steps and the page */
@@ -122,7 +124,7 @@ void StepPause(void);
 void AdvanceBar(int delta);
 void ShowLine(HWND page, int id, const char *text);
 /* A phase starts from an empty bar, under its caption, the lines below blank. */
-void ShowPhase(HWND page, const char *caption);
+void ShowPhase(HWND page, UINT captionId);
 void MakeWritable(const char *path);
 
 /* text.cpp: the program's strings, and what the C library would otherwise do */
@@ -144,9 +146,6 @@ void NoteIniStepsFrom(int step);
 void CleanUpOldInstalls(void);
 WPARAM RegistryStep(HWND page, int step);
 BOOL DeleteKeyTree(HKEY root, const char *path);
-/* The first of the registry phase's strings (4-10) that cannot be loaded, 0
-   when all can. */
-UINT FindMissingString(void);
 /* Steps from step on (0: the clean-up too), as steps not done. */
 void NoteRegistryStepsFrom(int step);
 

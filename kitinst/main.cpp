@@ -17,21 +17,11 @@ InstallerShell g_shell = {NULL, 0, ExitWindowsEx};
 static char s_className[CLASSNAME_LEN];
 static char s_title[TITLE_LEN];
 
-static const char s_wrongSystemCaption[] = "Error : Windows 95 needed !";
-static const char s_wrongSystemText[] = "This program cannot run on Windows 3.1\n"
-                                        "or Windows NT. The program install the\n"
-                                        "Wintab driver for windows 95 only.";
-static const char s_missingCaption[] = "Error : Can not find Wintab driver files !";
-static const char s_missingText[] =
-    "Please run this program from the QUORAX Drivers/Utilities disk.";
+/* The box for the program's own strings failing to load: the one text that
+   cannot come from the string table. */
 static const char s_stringCaption[] = "Error : Can not load installer texts !";
 static const char s_stringText[] = "Text %u of the installation program could not be loaded.\n"
                                    "Nothing has been changed on this computer.";
-static const char s_restartCaption[] = "System Settings have changed";
-static const char s_restartText[] = "Installation of the QUORAX Wintab driver\n"
-                                    "is complete. You must restart your computer\n"
-                                    "for the changes to take effect.\n\n"
-                                    "Do you want to restart the system now ?";
 
 BOOL RegisterInstallerClass(HINSTANCE hInstance)
 {
@@ -104,20 +94,41 @@ static BOOL RestartSystem(void)
     return ok;
 }
 
+/* A box whose text and caption are strings of the program. */
+static int ShowBox(HWND hwnd, UINT textId, UINT captionId, UINT type)
+{
+    char text[TEXT_LEN];
+    char caption[TEXT_LEN];
+    LoadText(g_shell.hInst, textId, text, TEXT_LEN);
+    LoadText(g_shell.hInst, captionId, caption, TEXT_LEN);
+    return MessageBoxA(hwnd, text, caption, type);
+}
+
 /* The installation went on past what it could not do, or was stopped;
    before the restart question the user learns what, since the driver may
    not work without it. */
 static void ReportNotDone(HWND hwnd)
 {
     char text[REPORT_TEXT_LEN];
-    const char *caption;
-    if (DescribeNotDone(text, sizeof(text), &caption))
+    char caption[TEXT_LEN];
+    if (DescribeNotDone(text, sizeof(text), caption))
         MessageBoxA(hwnd, text, caption, MB_OK | MB_ICONERROR);
+}
+
+/* The first of the strings from 4 on that cannot be loaded, 0 when all can. */
+static UINT FindMissingString(void)
+{
+    char text[TEXT_LEN];
+    for (UINT id = IDS_CLASS_KEY; id <= IDS_LAST; id++)
+        if (!LoadText(g_shell.hInst, id, text, TEXT_LEN))
+            return id;
+    return 0;
 }
 
 /* The registry key paths are strings of the program: one that does not load
    would be empty, and the clean-up would work from the root of the registry.
-   Nothing is changed before all are there. */
+   Nothing is changed before all are there, the texts of the boxes and the
+   report with them. */
 static BOOL StringsLoad(HWND hwnd)
 {
     UINT missing = FindMissingString();
@@ -141,11 +152,11 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
             PostCommand(hwnd, CMD_MISSING_FILES);
         return 1;
     case CMD_WRONG_SYSTEM:
-        MessageBoxA(hwnd, s_wrongSystemText, s_wrongSystemCaption, MB_OK | MB_ICONERROR);
+        ShowBox(hwnd, IDS_WRONG_SYSTEM_TEXT, IDS_WRONG_SYSTEM_CAPTION, MB_OK | MB_ICONERROR);
         DestroyWindow(hwnd);
         return 1;
     case CMD_MISSING_FILES:
-        MessageBoxA(hwnd, s_missingText, s_missingCaption, MB_OK | MB_ICONERROR);
+        ShowBox(hwnd, IDS_MISSING_TEXT, IDS_MISSING_CAPTION, MB_OK | MB_ICONERROR);
         DestroyWindow(hwnd);
         return 1;
     case CMD_WELCOME:
@@ -160,7 +171,7 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
         return 1;
     case CMD_RESTART_QUESTION:
         ReportNotDone(hwnd);
-        if (MessageBoxA(hwnd, s_restartText, s_restartCaption, MB_YESNO) == IDYES)
+        if (ShowBox(hwnd, IDS_RESTART_TEXT, IDS_RESTART_CAPTION, MB_YESNO) == IDYES)
             PostCommand(hwnd, CMD_RESTART);
         else
             DestroyWindow(hwnd);

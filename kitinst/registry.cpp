@@ -17,26 +17,17 @@ static void LoadKeyString(UINT id, char *buf)
     LoadText(g_shell.hInst, id, buf, MAX_PATH);
 }
 
-UINT FindMissingString(void)
-{
-    char text[MAX_PATH];
-    for (UINT id = IDS_CLASS_KEY; id <= IDS_MANUFACTURER; id++)
-        if (!LoadText(g_shell.hInst, id, text, MAX_PATH))
-            return id;
-    return 0;
-}
-
 /* What each step writes, named for the box that tells what was not done. */
 static const struct {
     WORD step; /* 0: the clean-up */
     UINT keyId;
-    const char *what;
+    UINT whatId;
 } s_stepTexts[] = {
-    {0, 0, "the removal of older installations"},
-    {413, IDS_CLASS_KEY, "the tablet's device class"},
-    {414, IDS_CLASS_KEY, "the tablet's driver key"},
-    {415, IDS_ROOT_KEY, "the tablet's device"},
-    {416, IDS_KNOWN16_KEY, "qxcls.dll, qwintab.drv and wintab.dll"},
+    {0, 0, IDS_STEP_CLEANUP},
+    {413, IDS_CLASS_KEY, IDS_STEP_CLASS},
+    {414, IDS_CLASS_KEY, IDS_STEP_DRIVER},
+    {415, IDS_ROOT_KEY, IDS_STEP_DEVICE},
+    {416, IDS_KNOWN16_KEY, IDS_STEP_KNOWN16},
 };
 
 static void NoteKeyPath(int part, const char *what, const char *path)
@@ -51,13 +42,15 @@ static void NoteKeyPath(int part, const char *what, const char *path)
 static void NoteSteps(int part, int step, BOOL onward)
 {
     char path[MAX_PATH];
+    char what[TEXT_LEN];
     for (int i = 0; i < (int)(sizeof(s_stepTexts) / sizeof(s_stepTexts[0])); i++) {
         if (s_stepTexts[i].step != step && !(onward && s_stepTexts[i].step > step))
             continue;
         path[0] = 0;
         if (s_stepTexts[i].keyId)
             LoadKeyString(s_stepTexts[i].keyId, path);
-        NoteKeyPath(part, s_stepTexts[i].what, path);
+        LoadText(g_shell.hInst, s_stepTexts[i].whatId, what, TEXT_LEN);
+        NoteKeyPath(part, what, path);
     }
 }
 

@@ -32,10 +32,12 @@ void ShowLine(HWND page, int id, const char *text)
         SendDlgItemMessageA(page, id, WM_SETTEXT, 0, (LPARAM)text);
 }
 
-void ShowPhase(HWND page, const char *caption)
+void ShowPhase(HWND page, UINT captionId)
 {
     if (g_page.progress)
         SendMessageA(g_page.progress, PBM_SETPOS, 0, 0);
+    char caption[TEXT_LEN];
+    LoadText(g_shell.hInst, captionId, caption, TEXT_LEN);
     ShowLine(page, IDC_PHASE, caption);
     char blank[BLANK_LINE_LEN + 1];
     FillMemory(blank, BLANK_LINE_LEN, ' ');

@@ -22,8 +22,8 @@ class CopyTest : public StepTest
     std::string NotCopied()
     {
         char text[REPORT_TEXT_LEN];
-        const char *caption;
-        if (!DescribeNotDone(text, sizeof(text), &caption))
+        char caption[TEXT_LEN];
+        if (!DescribeNotDone(text, sizeof(text), caption))
             return "";
         std::string s = text;
         size_t from = s.find("\n\n") + 2, to = s.rfind("\n\n");
