@@ -12,6 +12,8 @@
 
 #define OEM_NAME_LEN 16
 #define VALUE_LEN 256
+#define COUNT_OF(table) ((int)(sizeof(table) / sizeof((table)[0])))
+
 /* A text of the string table, the longest of the boxes' several lines too. */
 #define TEXT_LEN 512
 
