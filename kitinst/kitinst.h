@@ -1,7 +1,9 @@
 /*
  * Shared declarations of the Windows 95 driver installer: the shell (hidden
- * main window, wizard pages, restart) and the installation engine with its
- * copy, INI and registry steps. ANSI throughout.
+ * main window, wizard pages, restart), the installation engine with its
+ * copy, INI and registry steps, and below them what the steps share. The
+ * state that outlives a message is in three records: the shell's, the
+ * engine's and the copying page's. ANSI throughout.
  */
 #ifndef KITINST_H
 #define KITINST_H
@@ -104,14 +106,6 @@ typedef struct InstallEngine {
 } InstallEngine;
 extern InstallEngine g_engine;
 
-/* steputil.cpp: the copying page as the steps see it, its progress bar and
-   the pause after every step. */
-typedef struct CopyingPage {
-    HWND progress; /* null while the page is not up */
-    DWORD pause;   /* in milliseconds; only tests of single steps shorten it */
-} CopyingPage;
-extern CopyingPage g_page;
-
 int SourceCheck(HWND page);
 INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
 void StartCopyPhase(void);
@@ -121,7 +115,14 @@ void NoteSetting(int part, const char *what, const char *where);
 int DescribeNotDone(char *text, int size, char *caption);
 void StartRegistryPhase(HWND page);
 
-/* steputil.cpp: below the steps and the page */
+/* steputil.cpp: below the steps and the page. The copying page as the steps
+   see it: its progress bar and the pause after every step. */
+typedef struct CopyingPage {
+    HWND progress; /* null while the page is not up */
+    DWORD pause;   /* in milliseconds; only tests of single steps shorten it */
+} CopyingPage;
+extern CopyingPage g_page;
+
 void StepPause(void);
 void AdvanceBar(int delta);
 void ShowLine(HWND page, int id, const char *text);
