@@ -366,8 +366,11 @@ void StartRegistryPhase(HWND page)
     CleanUpOldInstalls();
 }
 
+/* 0, which a step outside its phase's range returns, posts nothing. */
 static void PostStep(HWND page, WPARAM command)
 {
+    if (!command)
+        return;
     g_engine.nextStep = command;
     PostMessageA(page, WM_COMMAND, command, 0);
 }
@@ -391,16 +394,14 @@ static BOOL OnInstallCommand(HWND hDlg, WPARAM wParam)
         PostStep(hDlg, MAKEWPARAM(PAGE_INI_STEP, INI_FIRST_STEP));
         return TRUE;
     case PAGE_INI_STEP:
-        if (step >= INI_FIRST_STEP && step <= INI_LAST_STEP)
-            PostStep(hDlg, IniStep(hDlg, step));
+        PostStep(hDlg, IniStep(hDlg, step));
         return TRUE;
     case PAGE_REG_START:
         StartRegistryPhase(hDlg);
         PostStep(hDlg, MAKEWPARAM(PAGE_REG_STEP, REG_FIRST_STEP));
         return TRUE;
     case PAGE_REG_STEP:
-        if (step >= REG_FIRST_STEP && step <= REG_LAST_STEP)
-            PostStep(hDlg, RegistryStep(hDlg, step));
+        PostStep(hDlg, RegistryStep(hDlg, step));
         return TRUE;
     case PAGE_END:
         EndDialog(hDlg, 0);
