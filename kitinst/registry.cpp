@@ -16,6 +16,7 @@
 static const char s_classRoot[] = "System\\CurrentControlSet\\Services\\Class\\";
 static const char s_mouseRoot[] = "Enum\\Root\\Mouse";
 
+/* A key path, or the text of a value, into a path-sized buffer. */
 static void LoadKeyString(UINT id, char *buf)
 {
     LoadText(g_shell.hInst, id, buf, MAX_PATH);
