@@ -8,33 +8,43 @@
 
 static const char s_absent[] = "Key not found";
 static const char s_vqxsdLine[] = "device=vqxsd.386";
+static const char s_systemIni[] = "SYSTEM.INI";
 
-/* What each step writes, and where, for the box that names what could not
-   be written or was not done. */
-static const struct {
+/* The steps in their order: the file each names under "Source : " as it
+   starts (null: the line stays), whether its pause comes before its edit
+   rather than after, and what it writes and where, for the box that names
+   what could not be written or was not done. */
+static const struct IniStepRow {
     WORD step;
+    BOOL penOnly; /* taken only with the pen extensions */
+    const char *shows;
+    BOOL pauseFirst;
     const char *what;
     const char *where;
-} s_stepTexts[] = {
-    {404, "SkipMouseRedetect=0", "WIN.INI [windows]"},
-    {405, "QWINTAB", "SYSTEM.INI [boot] drivers"},
-    {406, "device=vqxsd.386", "SYSTEM.INI [386Enh]"},
-    {407, "qwintab=qwintab.drv", "SYSTEM.INI [drivers]"},
-    {408, "QWINTAB= ", "SYSTEM.INI [vqxsd.386]"},
-    {409, "mouse.drv=mouse.drv (if it was qxmouse.drv)", "SYSTEM.INI [boot]"},
-    {410, "PEN", "SYSTEM.INI [boot] drivers"},
-    {411, "pen=qwtpen.drv", "SYSTEM.INI [drivers]"},
-    {412, "Csr=1", "WINTAB.INI [QUORAX MM-compatible Tablet Driver]"},
+} s_steps[] = {
+    {404, FALSE, "WIN.INI", TRUE, "SkipMouseRedetect=0", "WIN.INI [windows]"},
+    {405, FALSE, "SYSTEM.INI", TRUE, "QWINTAB", "SYSTEM.INI [boot] drivers"},
+    {406, FALSE, NULL, FALSE, "device=vqxsd.386", "SYSTEM.INI [386Enh]"},
+    {407, FALSE, NULL, FALSE, "qwintab=qwintab.drv", "SYSTEM.INI [drivers]"},
+    {408, FALSE, NULL, FALSE, "QWINTAB= ", "SYSTEM.INI [vqxsd.386]"},
+    {409, FALSE, NULL, FALSE, "mouse.drv=mouse.drv (if it was qxmouse.drv)", "SYSTEM.INI [boot]"},
+    {410, TRUE, NULL, TRUE, "PEN", "SYSTEM.INI [boot] drivers"},
+    {411, TRUE, NULL, FALSE, "pen=qwtpen.drv", "SYSTEM.INI [drivers]"},
+    {412, FALSE, "WINTAB.INI", FALSE, "Csr=1", "WINTAB.INI [QUORAX MM-compatible Tablet Driver]"},
 };
+
+static BOOL IsTaken(int i)
+{
+    return !s_steps[i].penOnly || g_shell.penExtensions;
+}
 
 /* Names the step, and with onward every later one the run would take. */
 static void NoteSteps(int part, int step, BOOL onward)
 {
-    for (int i = 0; i < (int)(sizeof(s_stepTexts) / sizeof(s_stepTexts[0])); i++) {
-        int s = s_stepTexts[i].step;
-        BOOL pen = s == 410 || s == 411;
-        if (s == step || (onward && s > step && (g_penExtensions || !pen)))
-            NoteSetting(part, s_stepTexts[i].what, s_stepTexts[i].where);
+    for (int i = 0; i < COUNT_OF(s_steps); i++) {
+        int s = s_steps[i].step;
+        if (s == step || (onward && s > step && IsTaken(i)))
+            NoteSetting(part, s_steps[i].what, s_steps[i].where);
     }
 }
 
@@ -69,7 +79,7 @@ char *ReadSectionWhole(const char *section, const char *file, DWORD *length)
 }
 
 /* A value read whole, "Key not found" when absent; null when it cannot be. */
-char *ReadValueWhole(const char *section, const char *key, const char *file)
+static char *ReadValueWhole(const char *section, const char *key, const char *file)
 {
     for (DWORD size = VALUE_LEN; size <= MAX_READ_SIZE; size *= 2) {
         char *buf = (char *)LocalAlloc(LMEM_FIXED, size);
@@ -103,15 +113,15 @@ BOOL WriteSectionWithLine(const char *section, const char *file, const char *ent
 
 /* Adds a driver alias to SYSTEM.INI [boot] drivers unless some entry already
    holds it; the value is written back in any case. */
-BOOL AddBootDriver(const char *alias)
+static BOOL AddBootDriver(const char *alias)
 {
-    char *value = ReadValueWhole("boot", "drivers", "SYSTEM.INI");
+    char *value = ReadValueWhole("boot", "drivers", s_systemIni);
     if (!value)
         return FALSE;
 
     if (SameText(value, s_absent)) {
         LocalFree(value);
-        return WritePrivateProfileStringA("boot", "drivers", alias, "SYSTEM.INI");
+        return WritePrivateProfileStringA("boot", "drivers", alias, s_systemIni);
     }
 
     int len = lstrlenA(value);
@@ -130,7 +140,8 @@ BOOL AddBootDriver(const char *alias)
         upper[len] = ' ';
         lstrcpyA(upper + len + 1, alias);
     }
-    BOOL written = WritePrivateProfileStringA("boot", "drivers", there ? value : upper, "SYSTEM.INI");
+    BOOL written =
+        WritePrivateProfileStringA("boot", "drivers", there ? value : upper, s_systemIni);
     LocalFree(upper);
     LocalFree(value);
     return written;
@@ -138,15 +149,15 @@ BOOL AddBootDriver(const char *alias)
 
 /* Makes sure [386Enh] loads the tablet's virtual device. The other lines,
    repeated device keys included, keep their order; the new one comes last. */
-BOOL AddVqxsdDevice(void)
+static BOOL AddVqxsdDevice(void)
 {
     DWORD length = 0;
-    char *section = ReadSectionWhole("386Enh", "SYSTEM.INI", &length);
+    char *section = ReadSectionWhole("386Enh", s_systemIni, &length);
     if (!section)
         return FALSE;
     if (length == 0) {
         LocalFree(section);
-        return WritePrivateProfileStringA("386Enh", "device", "vqxsd.386", "SYSTEM.INI");
+        return WritePrivateProfileStringA("386Enh", "device", "vqxsd.386", s_systemIni);
     }
 
     for (const char *entry = section; *entry; entry += lstrlenA(entry) + 1) {
@@ -156,7 +167,7 @@ BOOL AddVqxsdDevice(void)
         }
     }
 
-    BOOL written = WriteSectionWithLine("386Enh", "SYSTEM.INI", section, length, s_vqxsdLine);
+    BOOL written = WriteSectionWithLine("386Enh", s_systemIni, section, length, s_vqxsdLine);
     LocalFree(section);
     return written;
 }
@@ -164,9 +175,9 @@ BOOL AddVqxsdDevice(void)
 /* The maker's own mouse driver gives way to the standard one, which the
    tablet driver works beside. Any other mouse driver is the user's choice.
    FALSE when the standard one could not be written. */
-BOOL RepairMouseDriver(void)
+static BOOL RepairMouseDriver(void)
 {
-    char *value = ReadValueWhole("boot", "mouse.drv", "SYSTEM.INI");
+    char *value = ReadValueWhole("boot", "mouse.drv", s_systemIni);
     if (!value)
         return FALSE;
     BOOL ours = FALSE;
@@ -178,13 +189,40 @@ BOOL RepairMouseDriver(void)
     if (!ours)
         return TRUE;
 
-    if (!WritePrivateProfileStringA("boot", "mouse.drv", "mouse.drv", "SYSTEM.INI"))
+    if (!WritePrivateProfileStringA("boot", "mouse.drv", "mouse.drv", s_systemIni))
         return FALSE;
-    value = ReadValueWhole("386Enh", "mouse", "SYSTEM.INI");
+    value = ReadValueWhole("386Enh", "mouse", s_systemIni);
     if (value && !SameText(value, s_absent) && lstrcmpiA(value, "*vmd") == 0 &&
-        !WritePrivateProfileStringA("386Enh", "mouse", "*vmouse, msmouse.vxd", "SYSTEM.INI"))
+        !WritePrivateProfileStringA("386Enh", "mouse", "*vmouse, msmouse.vxd", s_systemIni))
         NoteSetting(REPORT_SETTINGS, "mouse=*vmouse, msmouse.vxd", "SYSTEM.INI [386Enh]");
     LocalFree(value);
+    return TRUE;
+}
+
+/* The edit of one step; FALSE when it could not be written. */
+static BOOL EditIniFile(int step)
+{
+    switch (step) {
+    case 404:
+        return WriteProfileStringA("windows", "SkipMouseRedetect", "0");
+    case 405:
+        return AddBootDriver("QWINTAB");
+    case 406:
+        return AddVqxsdDevice();
+    case 407:
+        return WritePrivateProfileStringA("drivers", "qwintab", "qwintab.drv", s_systemIni);
+    case 408:
+        return WritePrivateProfileStringA("vqxsd.386", "QWINTAB", " ", s_systemIni);
+    case 409:
+        return RepairMouseDriver();
+    case 410:
+        return AddBootDriver("PEN");
+    case 411:
+        return WritePrivateProfileStringA("drivers", "pen", "qwtpen.drv", s_systemIni);
+    case 412:
+        return WritePrivateProfileSectionA("QUORAX MM-compatible Tablet Driver", "Csr=1\0",
+                                           "WINTAB.INI");
+    }
     return TRUE;
 }
 
@@ -192,59 +230,25 @@ BOOL RepairMouseDriver(void)
    that fails is named before the restart question; the next step runs. */
 WPARAM IniStep(HWND page, int step)
 {
-    int next = step + 1;
-    BOOL paused = FALSE;
-    BOOL written = TRUE;
-
-    switch (step) {
-    case 404:
-        ShowLine(page, IDC_SOURCE, "WIN.INI");
-        StepPause();
-        paused = TRUE;
-        written = WriteProfileStringA("windows", "SkipMouseRedetect", "0");
-        break;
-    case 405:
-        ShowLine(page, IDC_SOURCE, "SYSTEM.INI");
-        StepPause();
-        paused = TRUE;
-        written = AddBootDriver("QWINTAB");
-        break;
-    case 406:
-        written = AddVqxsdDevice();
-        break;
-    case 407:
-        written = WritePrivateProfileStringA("drivers", "qwintab", "qwintab.drv", "SYSTEM.INI");
-        break;
-    case 408:
-        written = WritePrivateProfileStringA("vqxsd.386", "QWINTAB", " ", "SYSTEM.INI");
-        break;
-    case 409:
-        written = RepairMouseDriver();
-        next = g_penExtensions ? 410 : 412;
-        break;
-    case 410:
-        StepPause();
-        paused = TRUE;
-        written = AddBootDriver("PEN");
-        break;
-    case 411:
-        written = WritePrivateProfileStringA("drivers", "pen", "qwtpen.drv", "SYSTEM.INI");
-        break;
-    case 412:
-        ShowLine(page, IDC_SOURCE, "WINTAB.INI");
-        written = WritePrivateProfileSectionA("QUORAX MM-compatible Tablet Driver", "Csr=1\0",
-                                              "WINTAB.INI");
-        break;
-    default:
+    int i = 0;
+    while (i < COUNT_OF(s_steps) && s_steps[i].step != step)
+        i++;
+    if (i == COUNT_OF(s_steps))
         return 0;
-    }
 
-    if (!written)
-        NoteSteps(REPORT_SETTINGS, step, FALSE);
-    if (!paused)
+    const IniStepRow *row = &s_steps[i];
+    if (row->shows)
+        ShowLine(page, IDC_SOURCE, row->shows);
+    if (row->pauseFirst)
         StepPause();
-    AdvanceBar(g_iniStepSize);
-    if (step == INI_LAST_STEP)
-        return PAGE_REG_START;
-    return MAKEWPARAM(PAGE_INI_STEP, next);
+    if (!EditIniFile(step))
+        NoteSteps(REPORT_SETTINGS, step, FALSE);
+    if (!row->pauseFirst)
+        StepPause();
+    AdvanceBar(g_engine.iniStepSize);
+
+    /* The next step the run takes; after the last, the registry phase. */
+    for (i++; i < COUNT_OF(s_steps) && !IsTaken(i); i++)
+        ;
+    return i < COUNT_OF(s_steps) ? MAKEWPARAM(PAGE_INI_STEP, s_steps[i].step) : PAGE_REG_START;
 }

@@ -8,9 +8,23 @@
 
 #include <commctrl.h>
 
+#define DRIVER_NAME_LEN 15
+#define DRIVER_FILES 10
+#define DRIVER_FILES_NO_PEN 9
+/* The bar's advance per INI step: nine steps with the pen extensions, seven
+   without; either way the bar holds at full after the last. */
+#define INI_STEP_SIZE_PEN 12
+#define INI_STEP_SIZE 16
+
+typedef struct DriverFileEntry {
+    BYTE source; /* SRC_ slot */
+    BYTE dest;   /* DST_ slot */
+    char name[DRIVER_NAME_LEN];
+} DriverFileEntry;
+
 /* Order of checking and copying. The pen driver (last row) goes only to a
    system with the pen extensions. */
-const DriverFileEntry g_driverFiles[DRIVER_FILES] = {
+static const DriverFileEntry s_driverFiles[DRIVER_FILES] = {
     {SRC_DISK, DST_INF, "oemsetup.inf"},       {SRC_QWINTAB, DST_SYSTEM, "qxcls.dll"},
     {SRC_QWINTAB, DST_SYSTEM, "qwintab.drv"},  {SRC_QWINTAB, DST_SYSTEM, "wintab.dll"},
     {SRC_QWINTAB, DST_SYSTEM, "vqxsd.386"},    {SRC_QWINTAB, DST_SYSTEM, "wintab32.dll"},
@@ -18,61 +32,26 @@ const DriverFileEntry g_driverFiles[DRIVER_FILES] = {
     {SRC_QTABLET, DST_COMMAND, "qtablet.com"}, {SRC_QWINTAB, DST_SYSTEM, "qwtpen.drv"},
 };
 
-char g_sourceDir[SOURCE_SLOTS][MAX_PATH];
-char g_destDir[DEST_SLOTS][MAX_PATH];
-int g_totalSize;
-int g_onePercent;
-int g_fileCount;
-int g_currentFile;
-int g_copiedSize;
-int g_shownProgress;
-int g_iniStepSize;
-char g_oemInfName[OEM_NAME_LEN];
-HWND g_hProgress;
-char g_sourcePath[MAX_PATH];
-char g_destPath[MAX_PATH];
-char g_workBuf[MAX_PATH];
-DWORD g_stepPause = 1000;
+InstallEngine g_engine;
 
 /* What the installation could not do, told in one box before the restart
    question: the steps a close of the page left undone, the files that could
    be neither copied nor queued for the restart, the settings that could not
    be written. One line each, in the order they came. */
-static const char *const s_reportHeadings[REPORT_PARTS] = {
-    "The installation was stopped before these steps :",
-    "These files could not be copied :",
-    "These settings could not be written :",
+static const UINT s_reportHeadings[REPORT_PARTS] = {
+    IDS_REPORT_STEPS,
+    IDS_REPORT_FILES,
+    IDS_REPORT_SETTINGS,
 };
-static const char s_filesCaption[] = "Error : Can not copy Wintab driver files !";
-static const char s_filesClosing[] = "The QUORAX Wintab driver may not work until they are copied.";
-static const char s_otherCaption[] = "Error : Wintab driver installation not complete !";
-static const char s_otherClosing[] =
-    "The QUORAX Wintab driver may not work until the installation is run again.";
-static char s_report[REPORT_PARTS][REPORT_PART_LEN];
-
-/* The step posted last: where a close of the page stops the installation. */
-static WPARAM s_nextStep;
 
 #define OEM_CANDIDATES 100
 #define RENAME_CANDIDATES 1000
-#define BLANK_LINE_LEN 250
 
-void StepPause(void)
+/* The pen driver, the table's last row, is neither checked nor copied
+   without the pen extensions. */
+static int DriverFileCount(void)
 {
-    if (g_stepPause)
-        Sleep(g_stepPause);
-}
-
-void AdvanceBar(int delta)
-{
-    if (g_hProgress)
-        SendMessageA(g_hProgress, PBM_DELTAPOS, (WPARAM)delta, 0);
-}
-
-void ShowLine(HWND page, int id, const char *text)
-{
-    if (page)
-        SendDlgItemMessageA(page, id, WM_SETTEXT, 0, (LPARAM)text);
+    return g_shell.penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
 }
 
 /* Directories the system returns end in a backslash only at a drive root.
@@ -96,18 +75,6 @@ static int SizeOfFile(const char *path)
     DWORD size = GetFileSize((HANDLE)(INT_PTR)file, NULL);
     _lclose(file);
     return size == INVALID_FILE_SIZE ? 0 : (int)size;
-}
-
-/* Files copied from a CD carry the read-only attribute, and so do those an
-   earlier installation from it left: they could be neither replaced nor
-   deleted. Installed files are left writable. */
-void MakeWritable(const char *path)
-{
-    DWORD attrs = GetFileAttributesA(path);
-    if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_READONLY))
-        return;
-    attrs &= ~FILE_ATTRIBUTE_READONLY;
-    SetFileAttributesA(path, attrs ? attrs : FILE_ATTRIBUTE_NORMAL);
 }
 
 /* CopyFileA over a read-only file; on failure GetLastError is the copy's. */
@@ -136,66 +103,67 @@ static BOOL IsNameFree(const char *path)
    would make the destinations relative to the current directory, the disk. */
 static BOOL FillDirectorySlots(void)
 {
-    lstrcpynA(g_sourceDir[SRC_DISK], g_workBuf, MAX_PATH);
-    FormatText(g_sourceDir[SRC_QWINTAB], MAX_PATH, "%sQWINTAB\\", g_workBuf);
-    FormatText(g_sourceDir[SRC_QTABLET], MAX_PATH, "%sQTABLET\\", g_workBuf);
+    lstrcpynA(g_engine.sourceDir[SRC_DISK], g_engine.workBuf, MAX_PATH);
+    FormatText(g_engine.sourceDir[SRC_QWINTAB], MAX_PATH, "%sQWINTAB\\", g_engine.workBuf);
+    FormatText(g_engine.sourceDir[SRC_QTABLET], MAX_PATH, "%sQTABLET\\", g_engine.workBuf);
 
-    UINT n = GetSystemDirectoryA(g_destDir[DST_SYSTEM], MAX_PATH);
+    UINT n = GetSystemDirectoryA(g_engine.destDir[DST_SYSTEM], MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return FALSE;
-    EndWithBackslash(g_destDir[DST_SYSTEM]);
-    n = GetWindowsDirectoryA(g_destDir[DST_WINDOWS], MAX_PATH);
+    EndWithBackslash(g_engine.destDir[DST_SYSTEM]);
+    n = GetWindowsDirectoryA(g_engine.destDir[DST_WINDOWS], MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return FALSE;
-    EndWithBackslash(g_destDir[DST_WINDOWS]);
-    FormatText(g_destDir[DST_INF], MAX_PATH, "%sINF\\", g_destDir[DST_WINDOWS]);
-    FormatText(g_destDir[DST_COMMAND], MAX_PATH, "%sCOMMAND\\", g_destDir[DST_WINDOWS]);
+    EndWithBackslash(g_engine.destDir[DST_WINDOWS]);
+    FormatText(g_engine.destDir[DST_INF], MAX_PATH, "%sINF\\", g_engine.destDir[DST_WINDOWS]);
+    FormatText(g_engine.destDir[DST_COMMAND], MAX_PATH, "%sCOMMAND\\",
+               g_engine.destDir[DST_WINDOWS]);
     return TRUE;
 }
 
 int SourceCheck(HWND page)
 {
     (void)page;
-    DWORD n = GetCurrentDirectoryA(MAX_PATH, g_workBuf);
+    DWORD n = GetCurrentDirectoryA(MAX_PATH, g_engine.workBuf);
     if (n == 0 || n >= MAX_PATH)
         return 0;
-    EndWithBackslash(g_workBuf);
+    EndWithBackslash(g_engine.workBuf);
     if (!FillDirectorySlots())
         return 0;
 
-    g_fileCount = g_penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
-    g_totalSize = 0;
-    for (int i = 0; i < g_fileCount; i++) {
-        const DriverFileEntry *row = &g_driverFiles[i];
-        FormatText(g_workBuf, MAX_PATH, "%s%s", g_sourceDir[row->source], row->name);
-        int size = SizeOfFile(g_workBuf);
+    g_engine.fileCount = DriverFileCount();
+    g_engine.totalSize = 0;
+    for (int i = 0; i < g_engine.fileCount; i++) {
+        const DriverFileEntry *row = &s_driverFiles[i];
+        FormatText(g_engine.workBuf, MAX_PATH, "%s%s", g_engine.sourceDir[row->source], row->name);
+        int size = SizeOfFile(g_engine.workBuf);
         if (size < 0)
             return 0;
-        g_totalSize += size;
+        g_engine.totalSize += size;
     }
-    g_onePercent = g_totalSize / 100;
+    g_engine.onePercent = g_engine.totalSize / BAR_FULL;
     return 1;
 }
 
 void StartCopyPhase(void)
 {
-    g_fileCount = g_penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
-    g_currentFile = 0;
-    g_copiedSize = 0;
-    ZeroMemory(s_report, sizeof(s_report));
+    g_engine.fileCount = DriverFileCount();
+    g_engine.currentFile = 0;
+    g_engine.copiedSize = 0;
+    ZeroMemory(g_engine.report, sizeof(g_engine.report));
 }
 
 /* Picks the first free OEMn.INF; FALSE when all of them are taken. */
 static BOOL ChooseOemInfName(void)
 {
     for (int n = 0; n < OEM_CANDIDATES; n++) {
-        FormatText(g_destPath, MAX_PATH, "%sOEM%i.INF", g_destDir[DST_INF], n);
-        if (IsNameFree(g_destPath)) {
-            FormatText(g_oemInfName, OEM_NAME_LEN, "OEM%i.INF", n);
+        FormatText(g_engine.destPath, MAX_PATH, "%sOEM%i.INF", g_engine.destDir[DST_INF], n);
+        if (IsNameFree(g_engine.destPath)) {
+            FormatText(g_engine.oemInfName, OEM_NAME_LEN, "OEM%i.INF", n);
             return TRUE;
         }
     }
-    g_oemInfName[0] = 0;
+    g_engine.oemInfName[0] = 0;
     return FALSE;
 }
 
@@ -203,22 +171,32 @@ static BOOL ChooseOemInfName(void)
 static int CopiedPercent(void)
 {
     int percent;
-    if (g_onePercent > 0)
-        percent = g_copiedSize / g_onePercent;
-    else if (g_totalSize > 0)
-        percent = g_copiedSize * 100 / g_totalSize;
+    if (g_engine.onePercent > 0)
+        percent = g_engine.copiedSize / g_engine.onePercent;
+    else if (g_engine.totalSize > 0)
+        percent = g_engine.copiedSize * BAR_FULL / g_engine.totalSize;
     else
         percent = 0;
-    return percent > 100 ? 100 : percent;
+    return percent > BAR_FULL ? BAR_FULL : percent;
 }
+
+/* Moves the bar to this per cent of the copy phase. */
+static void ShowCopied(int percent)
+{
+    AdvanceBar(percent - g_engine.shownProgress);
+    g_engine.shownProgress = percent;
+}
+
+static BOOL QueueRenameAtRestart(int row);
+static void NoteFile(int part, int row);
 
 WPARAM CopyStep(HWND page)
 {
-    int i = g_currentFile;
-    const DriverFileEntry *row = &g_driverFiles[i];
+    int i = g_engine.currentFile;
+    const DriverFileEntry *row = &s_driverFiles[i];
 
-    FormatText(g_sourcePath, MAX_PATH, "%s%s", g_sourceDir[row->source], row->name);
-    ShowLine(page, IDC_SOURCE, g_sourcePath);
+    FormatText(g_engine.sourcePath, MAX_PATH, "%s%s", g_engine.sourceDir[row->source], row->name);
+    ShowLine(page, IDC_SOURCE, g_engine.sourcePath);
 
     BOOL copy = TRUE;
     if (i == 0) {
@@ -226,32 +204,30 @@ WPARAM CopyStep(HWND page)
            so none of them is overwritten. */
         copy = ChooseOemInfName();
     } else {
-        FormatText(g_destPath, MAX_PATH, "%s%s", g_destDir[row->dest], row->name);
+        FormatText(g_engine.destPath, MAX_PATH, "%s%s", g_engine.destDir[row->dest], row->name);
     }
-    ShowLine(page, IDC_DEST, g_destPath);
+    ShowLine(page, IDC_DEST, g_engine.destPath);
 
     /* No cancel and no rollback: a file that fails is remembered, the run goes on. */
-    BOOL done = copy && CopyWritable(g_sourcePath, g_destPath);
+    BOOL done = copy && CopyWritable(g_engine.sourcePath, g_engine.destPath);
     if (copy && !done && GetLastError() == ERROR_SHARING_VIOLATION)
         done = QueueRenameAtRestart(i);
     if (!done)
         NoteFile(REPORT_FILES, i);
 
     StepPause();
-    g_currentFile++;
+    g_engine.currentFile++;
 
-    if (g_currentFile >= g_fileCount) {
-        AdvanceBar(100 - g_shownProgress);
-        g_shownProgress = 100;
+    /* The last file's bytes are never counted: the bar is filled instead. */
+    if (g_engine.currentFile >= g_engine.fileCount) {
+        ShowCopied(BAR_FULL);
         return PAGE_INI_START;
     }
 
-    int size = SizeOfFile(g_sourcePath);
+    int size = SizeOfFile(g_engine.sourcePath);
     if (size > 0)
-        g_copiedSize += size;
-    int delta = CopiedPercent() - g_shownProgress;
-    AdvanceBar(delta);
-    g_shownProgress += delta;
+        g_engine.copiedSize += size;
+    ShowCopied(CopiedPercent());
     return PAGE_COPY_FILE;
 }
 
@@ -268,14 +244,15 @@ static BOOL AppendRenameLine(const char *line)
     return written;
 }
 
-BOOL QueueRenameAtRestart(int row)
+static BOOL QueueRenameAtRestart(int row)
 {
-    const DriverFileEntry *entry = &g_driverFiles[row];
+    const DriverFileEntry *entry = &s_driverFiles[row];
     char target[MAX_PATH];
     char numbered[MAX_PATH];
 
-    FormatText(g_sourcePath, MAX_PATH, "%s%s", g_sourceDir[entry->source], entry->name);
-    FormatText(target, MAX_PATH, "%s%s", g_destDir[entry->dest], entry->name);
+    FormatText(g_engine.sourcePath, MAX_PATH, "%s%s", g_engine.sourceDir[entry->source],
+               entry->name);
+    FormatText(target, MAX_PATH, "%s%s", g_engine.destDir[entry->dest], entry->name);
     char *dot = target;
     for (char *p = target; *p; p++)
         if (*p == '.')
@@ -290,11 +267,11 @@ BOOL QueueRenameAtRestart(int row)
         found = IsNameFree(numbered);
     }
     /* Without the copy Windows would be asked to move a file that is not there. */
-    if (!found || !CopyWritable(g_sourcePath, numbered))
+    if (!found || !CopyWritable(g_engine.sourcePath, numbered))
         return FALSE;
 
     char line[2 * MAX_PATH + 2];
-    FormatText(line, sizeof(line), "%s%s=%s", g_destDir[entry->dest], entry->name, numbered);
+    FormatText(line, sizeof(line), "%s%s=%s", g_engine.destDir[entry->dest], entry->name, numbered);
     return AppendRenameLine(line);
 }
 
@@ -305,49 +282,55 @@ static void AppendText(char *text, int size, const char *part)
         lstrcpynA(text + len, part, size - len);
 }
 
-static void NoteLine(int part, const char *what, const char *link, const char *where)
+static void NoteLine(int part, const char *what, UINT linkId, const char *where)
 {
-    AppendText(s_report[part], REPORT_PART_LEN, what);
-    AppendText(s_report[part], REPORT_PART_LEN, link);
-    AppendText(s_report[part], REPORT_PART_LEN, where);
-    AppendText(s_report[part], REPORT_PART_LEN, "\n");
+    char link[TEXT_LEN];
+    LoadText(g_shell.hInst, linkId, link, TEXT_LEN);
+    AppendText(g_engine.report[part], REPORT_PART_LEN, what);
+    AppendText(g_engine.report[part], REPORT_PART_LEN, link);
+    AppendText(g_engine.report[part], REPORT_PART_LEN, where);
+    AppendText(g_engine.report[part], REPORT_PART_LEN, "\n");
 }
 
 /* "qxthk16.dll to C:\WINDOWS\SYSTEM\qxthk16.dll"; the INF goes under its
    OEMn.INF name, or to its directory when none was chosen. */
-void NoteFile(int part, int row)
+static void NoteFile(int part, int row)
 {
-    const DriverFileEntry *entry = &g_driverFiles[row];
+    const DriverFileEntry *entry = &s_driverFiles[row];
     char where[MAX_PATH];
-    FormatText(where, MAX_PATH, "%s%s", g_destDir[entry->dest],
-               row == 0 ? g_oemInfName : entry->name);
-    NoteLine(part, entry->name, " to ", where);
+    FormatText(where, MAX_PATH, "%s%s", g_engine.destDir[entry->dest],
+               row == 0 ? g_engine.oemInfName : entry->name);
+    NoteLine(part, entry->name, IDS_LINK_TO, where);
 }
 
 /* "qwintab=qwintab.drv in SYSTEM.INI [drivers]" */
 void NoteSetting(int part, const char *what, const char *where)
 {
-    NoteLine(part, what, " in ", where);
+    NoteLine(part, what, IDS_LINK_IN, where);
 }
 
-int DescribeNotDone(char *text, int size, const char **caption)
+int DescribeNotDone(char *text, int size, char *caption)
 {
+    char line[TEXT_LEN];
     int parts = 0;
     text[0] = 0;
     for (int part = 0; part < REPORT_PARTS; part++) {
-        if (!s_report[part][0])
+        if (!g_engine.report[part][0])
             continue;
         if (parts++)
             AppendText(text, size, "\n");
-        AppendText(text, size, s_reportHeadings[part]);
+        LoadText(g_shell.hInst, s_reportHeadings[part], line, TEXT_LEN);
+        AppendText(text, size, line);
         AppendText(text, size, "\n\n");
-        AppendText(text, size, s_report[part]);
+        AppendText(text, size, g_engine.report[part]);
     }
     /* Files alone keep the box they had before the other parts came. */
-    BOOL filesOnly = parts == 1 && s_report[REPORT_FILES][0];
+    BOOL filesOnly = parts == 1 && g_engine.report[REPORT_FILES][0];
+    LoadText(g_shell.hInst, filesOnly ? IDS_FILES_CLOSING : IDS_INCOMPLETE_CLOSING, line, TEXT_LEN);
     AppendText(text, size, "\n");
-    AppendText(text, size, filesOnly ? s_filesClosing : s_otherClosing);
-    *caption = filesOnly ? s_filesCaption : s_otherCaption;
+    AppendText(text, size, line);
+    LoadText(g_shell.hInst, filesOnly ? IDS_FILES_CAPTION : IDS_INCOMPLETE_CAPTION, caption,
+             TEXT_LEN);
     return parts;
 }
 
@@ -355,12 +338,12 @@ int DescribeNotDone(char *text, int size, const char **caption)
    as the run would have taken them. */
 static void NoteStepsNotDone(void)
 {
-    int code = LOWORD(s_nextStep), step = HIWORD(s_nextStep);
+    int code = LOWORD(g_engine.nextStep), step = HIWORD(g_engine.nextStep);
     BOOL copy = code == PAGE_COPY_START || code == PAGE_COPY_FILE;
     BOOL ini = copy || code == PAGE_INI_START || code == PAGE_INI_STEP;
     BOOL reg = ini || code == PAGE_REG_START || code == PAGE_REG_STEP;
-    int files = g_penExtensions ? DRIVER_FILES : DRIVER_FILES_NO_PEN;
-    for (int i = code == PAGE_COPY_FILE ? g_currentFile : 0; copy && i < files; i++)
+    int files = DriverFileCount();
+    for (int i = code == PAGE_COPY_FILE ? g_engine.currentFile : 0; copy && i < files; i++)
         NoteFile(REPORT_STEPS, i);
     if (ini)
         NoteIniStepsFrom(code == PAGE_INI_STEP ? step : INI_FIRST_STEP);
@@ -368,16 +351,10 @@ static void NoteStepsNotDone(void)
         NoteRegistryStepsFrom(code == PAGE_REG_STEP ? step : 0);
 }
 
-void StartIniPhase(HWND page)
+static void StartIniPhase(HWND page)
 {
-    SendMessageA(g_hProgress, PBM_SETPOS, 0, 0);
-    g_iniStepSize = g_penExtensions ? 12 : 16;
-    ShowLine(page, IDC_PHASE, "Modifying system initialization files :");
-    char blank[BLANK_LINE_LEN + 1];
-    FillMemory(blank, BLANK_LINE_LEN, ' ');
-    blank[BLANK_LINE_LEN] = 0;
-    for (int id = IDC_SOURCE_LABEL; id <= IDC_DEST; id++)
-        ShowLine(page, id, blank);
+    ShowPhase(page, IDS_INI_PHASE);
+    g_engine.iniStepSize = g_shell.penExtensions ? INI_STEP_SIZE_PEN : INI_STEP_SIZE;
 }
 
 void StartRegistryPhase(HWND page)
@@ -385,19 +362,16 @@ void StartRegistryPhase(HWND page)
     /* The registry work must not run ahead of INI edits still held in the cache. */
     WritePrivateProfileStringA(NULL, NULL, NULL, "WIN.INI");
     WritePrivateProfileStringA(NULL, NULL, NULL, "SYSTEM.INI");
-    SendMessageA(g_hProgress, PBM_SETPOS, 0, 0);
-    ShowLine(page, IDC_PHASE, "Adding registry for QUORAX Tablet :");
-    char blank[BLANK_LINE_LEN + 1];
-    FillMemory(blank, BLANK_LINE_LEN, ' ');
-    blank[BLANK_LINE_LEN] = 0;
-    for (int id = IDC_SOURCE_LABEL; id <= IDC_DEST; id++)
-        ShowLine(page, id, blank);
+    ShowPhase(page, IDS_REGISTRY_PHASE);
     CleanUpOldInstalls();
 }
 
+/* 0, which a step outside its phase's range returns, posts nothing. */
 static void PostStep(HWND page, WPARAM command)
 {
-    s_nextStep = command;
+    if (!command)
+        return;
+    g_engine.nextStep = command;
     PostMessageA(page, WM_COMMAND, command, 0);
 }
 
@@ -420,16 +394,14 @@ static BOOL OnInstallCommand(HWND hDlg, WPARAM wParam)
         PostStep(hDlg, MAKEWPARAM(PAGE_INI_STEP, INI_FIRST_STEP));
         return TRUE;
     case PAGE_INI_STEP:
-        if (step >= INI_FIRST_STEP && step <= INI_LAST_STEP)
-            PostStep(hDlg, IniStep(hDlg, step));
+        PostStep(hDlg, IniStep(hDlg, step));
         return TRUE;
     case PAGE_REG_START:
         StartRegistryPhase(hDlg);
         PostStep(hDlg, MAKEWPARAM(PAGE_REG_STEP, REG_FIRST_STEP));
         return TRUE;
     case PAGE_REG_STEP:
-        if (step >= REG_FIRST_STEP && step <= REG_LAST_STEP)
-            PostStep(hDlg, RegistryStep(hDlg, step));
+        PostStep(hDlg, RegistryStep(hDlg, step));
         return TRUE;
     case PAGE_END:
         EndDialog(hDlg, 0);
@@ -443,22 +415,22 @@ INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
     (void)lParam;
     switch (msg) {
     case WM_INITDIALOG:
-        g_hProgress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_BORDER, 30,
-                                      100, 300, 15, hDlg, (HMENU)0, g_hInst, NULL);
-        SendMessageA(g_hProgress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
-        SendMessageA(g_hProgress, PBM_SETSTEP, 1, 0);
-        g_shownProgress = 0;
+        g_page.progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | WS_BORDER,
+                                          30, 100, 300, 15, hDlg, (HMENU)0, g_shell.hInst, NULL);
+        SendMessageA(g_page.progress, PBM_SETRANGE, 0, MAKELPARAM(0, BAR_FULL));
+        SendMessageA(g_page.progress, PBM_SETSTEP, 1, 0);
+        g_engine.shownProgress = 0;
         PostStep(hDlg, PAGE_COPY_START);
         return FALSE;
     case WM_CLOSE:
         /* Steps already posted die with the page: the installation stops
            here, and the user is told what it did not do. */
-        if (s_nextStep != PAGE_END)
+        if (g_engine.nextStep != PAGE_END)
             NoteStepsNotDone();
         EndDialog(hDlg, 0);
         return TRUE;
     case WM_DESTROY:
-        g_hProgress = NULL;
+        g_page.progress = NULL;
         return FALSE;
     case WM_COMMAND:
         return OnInstallCommand(hDlg, wParam);

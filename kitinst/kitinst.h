@@ -1,7 +1,9 @@
 /*
  * Shared declarations of the Windows 95 driver installer: the shell (hidden
- * main window, wizard pages, restart) and the installation engine with its
- * copy, INI and registry steps. ANSI throughout.
+ * main window, wizard pages, restart), the installation engine with its
+ * copy, INI and registry steps, and below them what the steps share. The
+ * state that outlives a message is in three records: the shell's, the
+ * engine's and the copying page's. ANSI throughout.
  */
 #ifndef KITINST_H
 #define KITINST_H
@@ -10,11 +12,12 @@
 
 #include "resource.h"
 
-#define CLASSNAME_LEN 9
-#define TITLE_LEN 50
-#define DRIVER_NAME_LEN 15
 #define OEM_NAME_LEN 16
 #define VALUE_LEN 256
+#define COUNT_OF(table) ((int)(sizeof(table) / sizeof((table)[0])))
+
+/* A text of the string table, the longest of the boxes' several lines too. */
+#define TEXT_LEN 512
 
 /* Commands the hidden main window posts to itself, in the order of a run. */
 #define CMD_CHECK_SOURCE 100
@@ -52,55 +55,9 @@
 #define DST_COMMAND 3
 #define DEST_SLOTS 4
 
-#define DRIVER_FILES 10
-#define DRIVER_FILES_NO_PEN 9
+/* The copying page's bar counts per cent of its phase. */
+#define BAR_FULL 100
 
-typedef struct DriverFileEntry {
-    BYTE source;
-    BYTE dest;
-    char name[DRIVER_NAME_LEN];
-} DriverFileEntry;
-
-/* main.cpp: the shell */
-extern HINSTANCE g_hInst;
-extern char g_szClassName[CLASSNAME_LEN];
-extern char g_szTitle[TITLE_LEN];
-extern int g_penExtensions;
-extern OSVERSIONINFOA g_version;
-/* The restart request; tests put a recorder in its place. */
-extern BOOL(WINAPI *g_exitWindows)(UINT, DWORD);
-
-BOOL RegisterInstallerClass(HINSTANCE hInstance);
-HWND CreateInstallerWindow(HINSTANCE hInstance);
-LRESULT CALLBACK InstallerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-BOOL RestartSystem(void);
-
-/* pages.cpp */
-INT_PTR CALLBACK InitPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
-INT_PTR CALLBACK WelcomePageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
-
-/* install.cpp: the engine */
-extern const DriverFileEntry g_driverFiles[DRIVER_FILES];
-extern char g_sourceDir[SOURCE_SLOTS][MAX_PATH];
-extern char g_destDir[DEST_SLOTS][MAX_PATH];
-extern int g_totalSize;
-extern int g_onePercent;
-extern int g_fileCount;
-extern int g_currentFile;
-extern int g_copiedSize;
-extern int g_shownProgress;
-extern int g_iniStepSize;
-extern char g_oemInfName[OEM_NAME_LEN];
-extern HWND g_hProgress;
-extern char g_workBuf[MAX_PATH];
-/* The pause after every step, in milliseconds; only tests of single steps shorten it. */
-extern DWORD g_stepPause;
-
-int SourceCheck(HWND page);
-INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
-void StartCopyPhase(void);
-WPARAM CopyStep(HWND page);
-BOOL QueueRenameAtRestart(int row);
 /* What the installation could not do, in the parts of the box that names
    it before the restart question (install.cpp). */
 #define REPORT_STEPS 0    /* steps a close of the page left undone */
@@ -109,18 +66,72 @@ BOOL QueueRenameAtRestart(int row);
 #define REPORT_PARTS 3
 #define REPORT_PART_LEN 4096
 #define REPORT_TEXT_LEN (REPORT_PARTS * REPORT_PART_LEN + 512)
-void NoteFile(int part, int row);
+
+/* main.cpp: what of the shell's state the engine and the tests share. */
+typedef struct InstallerShell {
+    HINSTANCE hInst;   /* every page and string comes from it */
+    int penExtensions; /* SM_PENWINDOWS: the pen driver file and two INI steps more */
+    /* The restart request; tests put a recorder in its place. */
+    BOOL(WINAPI *exitWindows)(UINT, DWORD);
+} InstallerShell;
+extern InstallerShell g_shell;
+
+BOOL RegisterInstallerClass(HINSTANCE hInstance);
+HWND CreateInstallerWindow(HINSTANCE hInstance);
+LRESULT CALLBACK InstallerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+/* pages.cpp */
+INT_PTR CALLBACK InitPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK WelcomePageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+
+/* install.cpp: the engine's state, from the source check to the last step
+   of the copying page. Zero at load; the tests reset it whole. */
+typedef struct InstallEngine {
+    char sourceDir[SOURCE_SLOTS][MAX_PATH]; /* directory slots, each ending in a backslash */
+    char destDir[DEST_SLOTS][MAX_PATH];
+    int totalSize;                 /* bytes of all the disk's driver files */
+    int onePercent;                /* total size / 100 */
+    int fileCount;                 /* 10, or 9 without the pen extensions */
+    int currentFile;               /* the next row of the file table to copy */
+    int copiedSize;                /* bytes copied so far, as measured for the bar */
+    int shownProgress;             /* all the copy phase has moved the bar by */
+    int iniStepSize;               /* the bar's advance per INI step */
+    char oemInfName[OEM_NAME_LEN]; /* "OEMn.INF" of the copy phase, empty when none was free */
+    char driverKeyName[MAX_PATH];  /* step 414's driver key, QUORAXDevice\ and four digits */
+    char sourcePath[MAX_PATH];     /* the file being copied */
+    char destPath[MAX_PATH];
+    char workBuf[MAX_PATH]; /* the disk's directory during the source check */
+    WPARAM nextStep;        /* the step posted last: where a close of the page stops */
+    char report[REPORT_PARTS][REPORT_PART_LEN]; /* what could not be done, a line each */
+} InstallEngine;
+extern InstallEngine g_engine;
+
+int SourceCheck(HWND page);
+INT_PTR CALLBACK InstallPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);
+void StartCopyPhase(void);
+WPARAM CopyStep(HWND page);
 void NoteSetting(int part, const char *what, const char *where);
-/* The box's text and caption; returns how many parts it has (0: none). */
-int DescribeNotDone(char *text, int size, const char **caption);
-void MakeWritable(const char *path);
-void StartIniPhase(HWND page);
+/* The box's text and caption (TEXT_LEN); returns how many parts it has (0: none). */
+int DescribeNotDone(char *text, int size, char *caption);
 void StartRegistryPhase(HWND page);
+
+/* steputil.cpp: below the steps and the page. The copying page as the steps
+   see it: its progress bar and the pause after every step. */
+typedef struct CopyingPage {
+    HWND progress; /* null while the page is not up */
+    DWORD pause;   /* in milliseconds; only tests of single steps shorten it */
+} CopyingPage;
+extern CopyingPage g_page;
+
 void StepPause(void);
 void AdvanceBar(int delta);
 void ShowLine(HWND page, int id, const char *text);
+/* A phase starts from an empty bar, under its caption, the lines below blank. */
+void ShowPhase(HWND page, UINT captionId);
+void MakeWritable(const char *path);
 
-/* text.cpp: what the C library would otherwise do */
+/* text.cpp: the program's strings, and what the C library would otherwise do */
+BOOL LoadText(HINSTANCE inst, UINT id, char *buf, int size);
 void FormatText(char *out, int size, const char *format, ...);
 const char *FindText(const char *text, const char *part);
 BOOL SameText(const char *a, const char *b);
@@ -129,24 +140,15 @@ BOOL StartsWithNoCase(const char *text, const char *prefix);
 
 /* inifiles.cpp */
 WPARAM IniStep(HWND page, int step);
-BOOL AddBootDriver(const char *alias);
-BOOL AddVqxsdDevice(void);
-BOOL RepairMouseDriver(void);
 char *ReadSectionWhole(const char *section, const char *file, DWORD *length);
-char *ReadValueWhole(const char *section, const char *key, const char *file);
 BOOL WriteSectionWithLine(const char *section, const char *file, const char *entries, DWORD length,
                           const char *line);
 void NoteIniStepsFrom(int step);
 
 /* registry.cpp */
-extern char g_driverKeyName[MAX_PATH];
 void CleanUpOldInstalls(void);
 WPARAM RegistryStep(HWND page, int step);
-BOOL IsPlainFileName(const char *name);
 BOOL DeleteKeyTree(HKEY root, const char *path);
-/* The first of the registry phase's strings (4-10) that cannot be loaded, 0
-   when all can. */
-UINT FindMissingString(void);
 /* Steps from step on (0: the clean-up too), as steps not done. */
 void NoteRegistryStepsFrom(int step);
 

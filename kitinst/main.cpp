@@ -6,33 +6,26 @@
  */
 #include "kitinst.h"
 
-HINSTANCE g_hInst;
-char g_szClassName[CLASSNAME_LEN];
-char g_szTitle[TITLE_LEN];
-int g_penExtensions;
-OSVERSIONINFOA g_version;
-BOOL(WINAPI *g_exitWindows)(UINT, DWORD) = ExitWindowsEx;
+#define CLASSNAME_LEN 9
+#define TITLE_LEN 50
+/* The hidden main window's size, centred on the screen. */
+#define MAIN_WIDTH 300
+#define MAIN_HEIGHT 100
 
-static const char s_wrongSystemCaption[] = "Error : Windows 95 needed !";
-static const char s_wrongSystemText[] = "This program cannot run on Windows 3.1\n"
-                                        "or Windows NT. The program install the\n"
-                                        "Wintab driver for windows 95 only.";
-static const char s_missingCaption[] = "Error : Can not find Wintab driver files !";
-static const char s_missingText[] =
-    "Please run this program from the QUORAX Drivers/Utilities disk.";
+InstallerShell g_shell = {NULL, 0, ExitWindowsEx};
+
+static char s_className[CLASSNAME_LEN];
+static char s_title[TITLE_LEN];
+
+/* The box for the program's own strings failing to load: the one text that
+   cannot come from the string table. */
 static const char s_stringCaption[] = "Error : Can not load installer texts !";
 static const char s_stringText[] = "Text %u of the installation program could not be loaded.\n"
                                    "Nothing has been changed on this computer.";
-static const char s_restartCaption[] = "System Settings have changed";
-static const char s_restartText[] = "Installation of the QUORAX Wintab driver\n"
-                                    "is complete. You must restart your computer\n"
-                                    "for the changes to take effect.\n\n"
-                                    "Do you want to restart the system now ?";
 
 BOOL RegisterInstallerClass(HINSTANCE hInstance)
 {
-    if (LoadStringA(hInstance, IDS_CLASSNAME, g_szClassName, CLASSNAME_LEN) <= 0)
-        g_szClassName[0] = 0;
+    LoadText(hInstance, IDS_CLASSNAME, s_className, CLASSNAME_LEN);
 
     WNDCLASSEXA wcx;
     ZeroMemory(&wcx, sizeof(wcx));
@@ -43,7 +36,7 @@ BOOL RegisterInstallerClass(HINSTANCE hInstance)
     wcx.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(IDI_KITINST));
     wcx.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
     wcx.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
-    wcx.lpszClassName = g_szClassName;
+    wcx.lpszClassName = s_className;
     if (RegisterClassExA(&wcx))
         return TRUE;
 
@@ -56,24 +49,22 @@ BOOL RegisterInstallerClass(HINSTANCE hInstance)
     wc.hIcon = wcx.hIcon;
     wc.hCursor = wcx.hCursor;
     wc.hbrBackground = wcx.hbrBackground;
-    wc.lpszClassName = g_szClassName;
+    wc.lpszClassName = s_className;
     return RegisterClassA(&wc) != 0;
 }
 
 /* The main window is never shown: only the pages and message boxes are seen. */
 HWND CreateInstallerWindow(HINSTANCE hInstance)
 {
-    if (LoadStringA(hInstance, IDS_CLASSNAME, g_szClassName, CLASSNAME_LEN) <= 0)
-        g_szClassName[0] = 0;
-    if (LoadStringA(hInstance, IDS_TITLE, g_szTitle, TITLE_LEN) <= 0)
-        g_szTitle[0] = 0;
-    g_hInst = hInstance;
-    g_penExtensions = GetSystemMetrics(SM_PENWINDOWS);
+    LoadText(hInstance, IDS_CLASSNAME, s_className, CLASSNAME_LEN);
+    LoadText(hInstance, IDS_TITLE, s_title, TITLE_LEN);
+    g_shell.hInst = hInstance;
+    g_shell.penExtensions = GetSystemMetrics(SM_PENWINDOWS);
 
-    int x = (GetSystemMetrics(SM_CXSCREEN) - 300) / 2;
-    int y = (GetSystemMetrics(SM_CYSCREEN) - 100) / 2;
-    return CreateWindowExA(0, g_szClassName, g_szTitle, WS_OVERLAPPED, x, y, 300, 100, NULL, NULL,
-                           hInstance, NULL);
+    int x = (GetSystemMetrics(SM_CXSCREEN) - MAIN_WIDTH) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - MAIN_HEIGHT) / 2;
+    return CreateWindowExA(0, s_className, s_title, WS_OVERLAPPED, x, y, MAIN_WIDTH, MAIN_HEIGHT,
+                           NULL, NULL, hInstance, NULL);
 }
 
 static void PostCommand(HWND hwnd, WPARAM code)
@@ -82,7 +73,7 @@ static void PostCommand(HWND hwnd, WPARAM code)
 }
 
 /* The shutdown privilege is held only for the length of the request. */
-BOOL RestartSystem(void)
+static BOOL RestartSystem(void)
 {
     HANDLE token = NULL;
     TOKEN_PRIVILEGES tp;
@@ -94,7 +85,7 @@ BOOL RestartSystem(void)
     tp.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
     AdjustTokenPrivileges(token, FALSE, &tp, 0, NULL, NULL);
 
-    BOOL ok = g_exitWindows(EWX_REBOOT, 0);
+    BOOL ok = g_shell.exitWindows(EWX_REBOOT, 0);
 
     tp.Privileges[0].Attributes = 0;
     AdjustTokenPrivileges(token, FALSE, &tp, 0, NULL, NULL);
@@ -103,20 +94,41 @@ BOOL RestartSystem(void)
     return ok;
 }
 
+/* A box whose text and caption are strings of the program. */
+static int ShowBox(HWND hwnd, UINT textId, UINT captionId, UINT type)
+{
+    char text[TEXT_LEN];
+    char caption[TEXT_LEN];
+    LoadText(g_shell.hInst, textId, text, TEXT_LEN);
+    LoadText(g_shell.hInst, captionId, caption, TEXT_LEN);
+    return MessageBoxA(hwnd, text, caption, type);
+}
+
 /* The installation went on past what it could not do, or was stopped;
    before the restart question the user learns what, since the driver may
    not work without it. */
 static void ReportNotDone(HWND hwnd)
 {
     char text[REPORT_TEXT_LEN];
-    const char *caption;
-    if (DescribeNotDone(text, sizeof(text), &caption))
+    char caption[TEXT_LEN];
+    if (DescribeNotDone(text, sizeof(text), caption))
         MessageBoxA(hwnd, text, caption, MB_OK | MB_ICONERROR);
+}
+
+/* The first of the strings from 4 on that cannot be loaded, 0 when all can. */
+static UINT FindMissingString(void)
+{
+    char text[TEXT_LEN];
+    for (UINT id = IDS_CLASS_KEY; id <= IDS_LAST; id++)
+        if (!LoadText(g_shell.hInst, id, text, TEXT_LEN))
+            return id;
+    return 0;
 }
 
 /* The registry key paths are strings of the program: one that does not load
    would be empty, and the clean-up would work from the root of the registry.
-   Nothing is changed before all are there. */
+   Nothing is changed before all are there, the texts of the boxes and the
+   report with them. */
 static BOOL StringsLoad(HWND hwnd)
 {
     UINT missing = FindMissingString();
@@ -134,32 +146,32 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
     case CMD_CHECK_SOURCE:
         if (!StringsLoad(hwnd))
             DestroyWindow(hwnd);
-        else if (DialogBoxParamA(g_hInst, "DIALOG0", hwnd, InitPageProc, 0))
+        else if (DialogBoxParamA(g_shell.hInst, "DIALOG0", hwnd, InitPageProc, 0))
             PostCommand(hwnd, CMD_WELCOME);
         else
             PostCommand(hwnd, CMD_MISSING_FILES);
         return 1;
     case CMD_WRONG_SYSTEM:
-        MessageBoxA(hwnd, s_wrongSystemText, s_wrongSystemCaption, MB_OK | MB_ICONERROR);
+        ShowBox(hwnd, IDS_WRONG_SYSTEM_TEXT, IDS_WRONG_SYSTEM_CAPTION, MB_OK | MB_ICONERROR);
         DestroyWindow(hwnd);
         return 1;
     case CMD_MISSING_FILES:
-        MessageBoxA(hwnd, s_missingText, s_missingCaption, MB_OK | MB_ICONERROR);
+        ShowBox(hwnd, IDS_MISSING_TEXT, IDS_MISSING_CAPTION, MB_OK | MB_ICONERROR);
         DestroyWindow(hwnd);
         return 1;
     case CMD_WELCOME:
-        if (DialogBoxParamA(g_hInst, "DIALOG1", hwnd, WelcomePageProc, 0))
+        if (DialogBoxParamA(g_shell.hInst, "DIALOG1", hwnd, WelcomePageProc, 0))
             PostCommand(hwnd, CMD_INSTALL);
         else
             DestroyWindow(hwnd);
         return 1;
     case CMD_INSTALL:
-        DialogBoxParamA(g_hInst, "DIALOG2", hwnd, InstallPageProc, 0);
+        DialogBoxParamA(g_shell.hInst, "DIALOG2", hwnd, InstallPageProc, 0);
         PostCommand(hwnd, CMD_RESTART_QUESTION);
         return 1;
     case CMD_RESTART_QUESTION:
         ReportNotDone(hwnd);
-        if (MessageBoxA(hwnd, s_restartText, s_restartCaption, MB_YESNO) == IDYES)
+        if (ShowBox(hwnd, IDS_RESTART_TEXT, IDS_RESTART_CAPTION, MB_YESNO) == IDYES)
             PostCommand(hwnd, CMD_RESTART);
         else
             DestroyWindow(hwnd);
@@ -177,13 +189,15 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
 LRESULT CALLBACK InstallerWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_CREATE:
-        g_version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
-        if (GetVersionExA(&g_version) && g_version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
+    case WM_CREATE: {
+        OSVERSIONINFOA version;
+        version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
+        if (GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
             PostCommand(hwnd, CMD_CHECK_SOURCE);
         else
             PostCommand(hwnd, CMD_WRONG_SYSTEM);
         return 0;
+    }
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

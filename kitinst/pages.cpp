@@ -32,6 +32,13 @@ INT_PTR CALLBACK InitPageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
     return FALSE;
 }
 
+static HBRUSH WelcomeBrush(void)
+{
+    if (!s_welcomeBrush)
+        s_welcomeBrush = CreateSolidBrush(WELCOME_COLOUR);
+    return s_welcomeBrush;
+}
+
 static void EndWelcome(HWND hDlg, INT_PTR result)
 {
     if (s_welcomeBrush) {
@@ -61,18 +68,14 @@ INT_PTR CALLBACK WelcomePageProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
         EndWelcome(hDlg, 0);
         return TRUE;
     case WM_CTLCOLORDLG:
-        if (!s_welcomeBrush)
-            s_welcomeBrush = CreateSolidBrush(WELCOME_COLOUR);
-        return (INT_PTR)s_welcomeBrush;
+        return (INT_PTR)WelcomeBrush();
     case WM_CTLCOLORSTATIC: {
         int id = GetDlgCtrlID((HWND)lParam);
         /* The logo keeps its own colours. */
         if (id < IDC_WELCOME_TITLE || id > IDC_WELCOME_LINE3)
             return FALSE;
-        if (!s_welcomeBrush)
-            s_welcomeBrush = CreateSolidBrush(WELCOME_COLOUR);
         SetBkColor((HDC)wParam, WELCOME_COLOUR);
-        return (INT_PTR)s_welcomeBrush;
+        return (INT_PTR)WelcomeBrush();
     }
     }
     return FALSE;

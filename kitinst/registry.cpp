@@ -6,40 +6,40 @@
  */
 #include "kitinst.h"
 
-char g_driverKeyName[MAX_PATH];
-
+/* Instance keys are named by four digits, "0000" to "9999" ("%.4d"). */
 #define INSTANCE_NUMBERS 10000
+#define INSTANCE_DIGITS 4
+#define INSTANCE_NAME_LEN (INSTANCE_DIGITS + 1)
+/* Twenty actions of the four steps fill the bar. */
 #define BAR_STEP 5
 
 static const char s_classRoot[] = "System\\CurrentControlSet\\Services\\Class\\";
 static const char s_mouseRoot[] = "Enum\\Root\\Mouse";
 
+/* A key path, or the text of a value, into a path-sized buffer. */
 static void LoadKeyString(UINT id, char *buf)
 {
-    if (LoadStringA(g_hInst, id, buf, MAX_PATH) <= 0)
-        buf[0] = 0;
+    LoadText(g_shell.hInst, id, buf, MAX_PATH);
 }
 
-UINT FindMissingString(void)
-{
-    char text[MAX_PATH];
-    for (UINT id = IDS_CLASS_KEY; id <= IDS_MANUFACTURER; id++)
-        if (LoadStringA(g_hInst, id, text, MAX_PATH) <= 0)
-            return id;
-    return 0;
-}
+static void WriteClassKey(void);
+static void WriteDriverKey(void);
+static void WriteDeviceKey(void);
+static void WriteKnown16Dlls(void);
 
-/* What each step writes, named for the box that tells what was not done. */
-static const struct {
-    WORD step; /* 0: the clean-up */
-    UINT keyId;
-    const char *what;
-} s_stepTexts[] = {
-    {0, 0, "the removal of older installations"},
-    {413, IDS_CLASS_KEY, "the tablet's device class"},
-    {414, IDS_CLASS_KEY, "the tablet's driver key"},
-    {415, IDS_ROOT_KEY, "the tablet's device"},
-    {416, IDS_KNOWN16_KEY, "qxcls.dll, qwintab.drv and wintab.dll"},
+/* The phase in its order: each step's work, and what it writes where, named
+   for the box that tells what was not done. */
+static const struct RegistryStepRow {
+    WORD step;   /* 0: the clean-up, which the phase's start runs */
+    UINT keyId;  /* the key it writes in, 0: none named */
+    UINT whatId; /* what it writes */
+    void (*write)(void);
+} s_steps[] = {
+    {0, 0, IDS_STEP_CLEANUP, NULL},
+    {413, IDS_CLASS_KEY, IDS_STEP_CLASS, WriteClassKey},
+    {414, IDS_CLASS_KEY, IDS_STEP_DRIVER, WriteDriverKey},
+    {415, IDS_ROOT_KEY, IDS_STEP_DEVICE, WriteDeviceKey},
+    {416, IDS_KNOWN16_KEY, IDS_STEP_KNOWN16, WriteKnown16Dlls},
 };
 
 static void NoteKeyPath(int part, const char *what, const char *path)
@@ -54,13 +54,16 @@ static void NoteKeyPath(int part, const char *what, const char *path)
 static void NoteSteps(int part, int step, BOOL onward)
 {
     char path[MAX_PATH];
-    for (int i = 0; i < (int)(sizeof(s_stepTexts) / sizeof(s_stepTexts[0])); i++) {
-        if (s_stepTexts[i].step != step && !(onward && s_stepTexts[i].step > step))
+    char what[TEXT_LEN];
+    for (int i = 0; i < COUNT_OF(s_steps); i++) {
+        const RegistryStepRow *row = &s_steps[i];
+        if (row->step != step && !(onward && row->step > step))
             continue;
         path[0] = 0;
-        if (s_stepTexts[i].keyId)
-            LoadKeyString(s_stepTexts[i].keyId, path);
-        NoteKeyPath(part, s_stepTexts[i].what, path);
+        if (row->keyId)
+            LoadKeyString(row->keyId, path);
+        LoadText(g_shell.hInst, row->whatId, what, TEXT_LEN);
+        NoteKeyPath(part, what, path);
     }
 }
 
@@ -80,8 +83,8 @@ static void NoteValue(const char *path, const char *name, const char *data)
 /* Every string value is stored whole, with its terminating NUL. */
 static void SetString(HKEY key, const char *path, const char *name, const char *data)
 {
-    if (!key ||
-        RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)data, lstrlenA(data) + 1) != ERROR_SUCCESS)
+    if (!key || RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)data, lstrlenA(data) + 1) !=
+                    ERROR_SUCCESS)
         NoteValue(path, name, data);
 }
 
@@ -98,14 +101,14 @@ static BOOL QueryString(HKEY key, const char *name, char *buf)
 
 /* The only places the clean-up deletes from, and only below them. */
 static const char *const s_ownRoots[] = {
-    "System\\CurrentControlSet\\Services\\Class\\",
+    s_classRoot,
     "Enum\\Root\\",
     "Enum\\SERENUM\\",
 };
 
 static BOOL IsBelowOwnRoot(const char *path)
 {
-    for (int i = 0; i < (int)(sizeof(s_ownRoots) / sizeof(s_ownRoots[0])); i++) {
+    for (int i = 0; i < COUNT_OF(s_ownRoots); i++) {
         int n = lstrlenA(s_ownRoots[i]);
         if (StartsWithNoCase(path, s_ownRoots[i]) && path[n] && path[n] != '\\')
             return TRUE;
@@ -139,7 +142,7 @@ BOOL DeleteKeyTree(HKEY root, const char *path)
 
 /* InfPath comes from the registry: only a bare name inside Windows\INF may
    lead to a deletion, never a path that climbs out of it. */
-BOOL IsPlainFileName(const char *name)
+static BOOL IsPlainFileName(const char *name)
 {
     if (!name[0] || FindText(name, ".."))
         return FALSE;
@@ -163,7 +166,7 @@ static void DeleteInfFile(const char *infName)
 {
     char path[MAX_PATH];
     char windows[MAX_PATH];
-    if (!IsPlainFileName(infName) || SameTextNoCase(infName, g_oemInfName))
+    if (!IsPlainFileName(infName) || SameTextNoCase(infName, g_engine.oemInfName))
         return;
     UINT n = GetWindowsDirectoryA(windows, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
@@ -173,8 +176,8 @@ static void DeleteInfFile(const char *infName)
     DeleteFileA(path);
 }
 
-/* An old tablet entry among the mice goes with its class instance and INF. */
-static void RemoveOldMouseEntry(HKEY mouse)
+/* An old mouse entry's class instance goes with its INF. */
+static void RemoveClassInstance(HKEY mouse)
 {
     char driver[VALUE_LEN];
     char infName[VALUE_LEN];
@@ -191,6 +194,11 @@ static void RemoveOldMouseEntry(HKEY mouse)
     DeleteKeyTree(HKEY_LOCAL_MACHINE, path);
 }
 
+static void InstanceName(char *name, int n)
+{
+    FormatText(name, INSTANCE_NAME_LEN, "%.4d", n);
+}
+
 /* Which of the instance numbers 0000-9999 exist under the key. The subkeys
    are listed rather than the ten thousand numbers tried one by one: on a
    machine with a few devices that is a handful of registry calls instead of
@@ -202,56 +210,66 @@ static void ListInstances(HKEY parent)
     char name[MAX_PATH];
     ZeroMemory(s_present, sizeof(s_present));
     for (DWORD i = 0; RegEnumKeyA(parent, i, name, MAX_PATH) == ERROR_SUCCESS; i++) {
-        if (lstrlenA(name) != 4)
+        if (lstrlenA(name) != INSTANCE_DIGITS)
             continue;
         int n = 0;
-        for (int k = 0; k < 4 && n >= 0; k++)
+        for (int k = 0; k < INSTANCE_DIGITS && n >= 0; k++)
             n = name[k] >= '0' && name[k] <= '9' ? n * 10 + (name[k] - '0') : -1;
         if (n >= 0)
             s_present[n] = 1;
     }
 }
 
+/* Visits the instances there are under the key, in the order of their
+   numbers; one the visit answers TRUE for is deleted, with its subkeys,
+   once it is closed. */
+static void VisitInstances(const char *path, BOOL (*visit)(HKEY instance))
+{
+    HKEY parent;
+    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &parent) != ERROR_SUCCESS)
+        return;
+    ListInstances(parent);
+    char name[INSTANCE_NAME_LEN];
+    for (int n = 0; n < INSTANCE_NUMBERS; n++) {
+        HKEY key;
+        InstanceName(name, n);
+        if (!s_present[n] || RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS)
+            continue;
+        BOOL remove = visit(key);
+        RegCloseKey(key);
+        if (remove)
+            DeleteKeyTree(parent, name);
+    }
+    RegCloseKey(parent);
+}
+
+/* An old tablet entry among the mice goes, with its class instance and INF. */
+static BOOL RemoveIfOldTablet(HKEY mouse)
+{
+    char desc[VALUE_LEN];
+    if (!QueryString(mouse, "DeviceDesc", desc) || !StartsWithNoCase(desc, "QUORAX Tablet"))
+        return FALSE;
+    RemoveClassInstance(mouse);
+    return TRUE;
+}
+
+/* A tablet class instance loses its INF here; the key goes with the class. */
+static BOOL DeleteInstanceInf(HKEY instance)
+{
+    char infName[VALUE_LEN];
+    if (QueryString(instance, "InfPath", infName))
+        DeleteInfFile(infName);
+    return FALSE;
+}
+
 void CleanUpOldInstalls(void)
 {
-    char name[8];
-    char desc[VALUE_LEN];
-    HKEY parent;
-    HKEY key;
-
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, s_mouseRoot, &parent) == ERROR_SUCCESS) {
-        ListInstances(parent);
-        for (int n = 0; n < INSTANCE_NUMBERS; n++) {
-            FormatText(name, sizeof(name), "%.4d", n);
-            if (!s_present[n] || RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS)
-                continue;
-            BOOL old =
-                QueryString(key, "DeviceDesc", desc) && StartsWithNoCase(desc, "QUORAX Tablet");
-            if (old)
-                RemoveOldMouseEntry(key);
-            RegCloseKey(key);
-            if (old)
-                DeleteKeyTree(parent, name);
-        }
-        RegCloseKey(parent);
-    }
-
     char classKey[MAX_PATH];
-    LoadKeyString(IDS_CLASS_KEY, classKey);
-    if (RegOpenKeyA(HKEY_LOCAL_MACHINE, classKey, &parent) == ERROR_SUCCESS) {
-        ListInstances(parent);
-        for (int n = 0; n < INSTANCE_NUMBERS; n++) {
-            FormatText(name, sizeof(name), "%.4d", n);
-            if (!s_present[n] || RegOpenKeyA(parent, name, &key) != ERROR_SUCCESS)
-                continue;
-            if (QueryString(key, "InfPath", desc))
-                DeleteInfFile(desc);
-            RegCloseKey(key);
-        }
-        RegCloseKey(parent);
-    }
-
     char path[MAX_PATH];
+    VisitInstances(s_mouseRoot, RemoveIfOldTablet);
+    LoadKeyString(IDS_CLASS_KEY, classKey);
+    VisitInstances(classKey, DeleteInstanceInf);
+
     LoadKeyString(IDS_ROOT_KEY, path);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, path);
     LoadKeyString(IDS_SERENUM_KEY, path);
@@ -267,10 +285,10 @@ static int FindFreeInstance(const char *path)
     if (RegOpenKeyA(HKEY_LOCAL_MACHINE, path, &parent) != ERROR_SUCCESS)
         return 0;
     int found = -1;
-    char name[8];
+    char name[INSTANCE_NAME_LEN];
     for (int n = 0; n < INSTANCE_NUMBERS && found < 0; n++) {
         HKEY key;
-        FormatText(name, sizeof(name), "%.4d", n);
+        InstanceName(name, n);
         if (RegOpenKeyA(parent, name, &key) == ERROR_SUCCESS)
             RegCloseKey(key);
         else
@@ -280,6 +298,8 @@ static int FindFreeInstance(const char *path)
     return found;
 }
 
+/* Null when the key can be neither opened nor made; its values are then
+   named among the settings not written. */
 static HKEY OpenOrCreate(const char *path)
 {
     HKEY key;
@@ -288,6 +308,66 @@ static HKEY OpenOrCreate(const char *path)
     if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) == ERROR_SUCCESS)
         return key;
     return NULL;
+}
+
+/* Makes instance n below the key, its path into path; an action on the bar. */
+static HKEY CreateInstance(const char *parent, int n, char *path)
+{
+    HKEY key;
+    FormatText(path, MAX_PATH, "%s\\%.4d", parent, n);
+    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
+        key = NULL;
+    AdvanceBar(BAR_STEP);
+    return key;
+}
+
+static void CloseKey(HKEY key)
+{
+    if (key)
+        RegCloseKey(key);
+}
+
+/* A string value a step writes: its data a string of the program, or given
+   here (some point at the names this run chose). */
+typedef struct RegValue {
+    const char *name;
+    UINT dataId; /* 0: the data is below */
+    const char *data;
+} RegValue;
+
+static const RegValue s_classValues[] = {
+    {"ICON", 0, "100"},
+    {"Installer", 0, "qxcls.dll"},
+};
+static const RegValue s_driverValues[] = {
+    {"DriverDesc", IDS_DEVICE_DESC, NULL},
+    {"InfPath", 0, g_engine.oemInfName},
+    {"InfSection", 0, "qwintab:qwintab.drv:old"},
+};
+static const RegValue s_deviceValues[] = {
+    {"Class", 0, "QUORAXDevice"},          {"DeviceDesc", IDS_DEVICE_DESC, NULL},
+    {"Driver", 0, g_engine.driverKeyName}, {"HardwareID", 0, "QUORAXMMTablet"},
+    {"Mfg", IDS_MANUFACTURER, NULL},
+};
+static const RegValue s_known16Values[] = {
+    {"qxcls.dll", 0, "qxcls.dll"},
+    {"qwintab.drv", 0, "qwintab.drv"},
+    {"wintab.dll", 0, "wintab.dll"},
+};
+
+/* Each value is an action on the bar, written or not. */
+static void WriteValues(HKEY key, const char *path, const RegValue *values, int count)
+{
+    char text[MAX_PATH];
+    for (int i = 0; i < count; i++) {
+        const char *data = values[i].data;
+        if (values[i].dataId) {
+            LoadKeyString(values[i].dataId, text);
+            data = text;
+        }
+        SetString(key, path, values[i].name, data);
+        AdvanceBar(BAR_STEP);
+    }
 }
 
 static void WriteClassKey(void)
@@ -303,44 +383,28 @@ static void WriteClassKey(void)
         NoteValue(classKey, "", desc);
     AdvanceBar(BAR_STEP);
     StepPause();
-    SetString(key, classKey, "ICON", "100");
-    AdvanceBar(BAR_STEP);
-    SetString(key, classKey, "Installer", "qxcls.dll");
-    AdvanceBar(BAR_STEP);
-    if (key)
-        RegCloseKey(key);
+    WriteValues(key, classKey, s_classValues, COUNT_OF(s_classValues));
+    CloseKey(key);
 }
 
 static void WriteDriverKey(void)
 {
     char classKey[MAX_PATH];
     char path[MAX_PATH];
-    char desc[MAX_PATH];
     LoadKeyString(IDS_CLASS_KEY, classKey);
-    LoadKeyString(IDS_DEVICE_DESC, desc);
 
     int n = FindFreeInstance(classKey);
     AdvanceBar(BAR_STEP);
     if (n < 0) {
-        g_driverKeyName[0] = 0;
+        g_engine.driverKeyName[0] = 0;
         NoteSteps(REPORT_SETTINGS, 414, FALSE);
-        AdvanceBar(4 * BAR_STEP);
+        AdvanceBar((1 + COUNT_OF(s_driverValues)) * BAR_STEP); /* the key and its values */
         return;
     }
-    FormatText(g_driverKeyName, MAX_PATH, "QUORAXDevice\\%.4d", n);
-    FormatText(path, MAX_PATH, "%s\\%.4d", classKey, n);
-    HKEY key;
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
-        key = NULL;
-    AdvanceBar(BAR_STEP);
-    SetString(key, path, "DriverDesc", desc);
-    AdvanceBar(BAR_STEP);
-    SetString(key, path, "InfPath", g_oemInfName);
-    AdvanceBar(BAR_STEP);
-    SetString(key, path, "InfSection", "qwintab:qwintab.drv:old");
-    AdvanceBar(BAR_STEP);
-    if (key)
-        RegCloseKey(key);
+    FormatText(g_engine.driverKeyName, MAX_PATH, "QUORAXDevice\\%.4d", n);
+    HKEY key = CreateInstance(classKey, n, path);
+    WriteValues(key, path, s_driverValues, COUNT_OF(s_driverValues));
+    CloseKey(key);
 }
 
 static void WriteDeviceKey(void)
@@ -348,81 +412,48 @@ static void WriteDeviceKey(void)
     static const BYTE configFlags[4] = {0, 0, 0, 0};
     char rootKey[MAX_PATH];
     char path[MAX_PATH];
-    char desc[MAX_PATH];
-    char maker[MAX_PATH];
     LoadKeyString(IDS_ROOT_KEY, rootKey);
-    LoadKeyString(IDS_DEVICE_DESC, desc);
-    LoadKeyString(IDS_MANUFACTURER, maker);
 
     /* Without a driver key from step 414 a device instance would name
        nothing: none is written. */
-    int n = g_driverKeyName[0] ? FindFreeInstance(rootKey) : -1;
+    int n = g_engine.driverKeyName[0] ? FindFreeInstance(rootKey) : -1;
     if (n < 0) {
         NoteSteps(REPORT_SETTINGS, 415, FALSE);
-        AdvanceBar(7 * BAR_STEP);
+        /* The key, its values and ConfigFlags. */
+        AdvanceBar((1 + COUNT_OF(s_deviceValues) + 1) * BAR_STEP);
         return;
     }
-    FormatText(path, MAX_PATH, "%s\\%.4d", rootKey, n);
-    HKEY key;
-    if (RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key) != ERROR_SUCCESS)
-        key = NULL;
-    AdvanceBar(BAR_STEP);
-    SetString(key, path, "Class", "QUORAXDevice");
-    AdvanceBar(BAR_STEP);
-    SetString(key, path, "DeviceDesc", desc);
-    AdvanceBar(BAR_STEP);
-    SetString(key, path, "Driver", g_driverKeyName);
-    AdvanceBar(BAR_STEP);
-    SetString(key, path, "HardwareID", "QUORAXMMTablet");
-    AdvanceBar(BAR_STEP);
-    SetString(key, path, "Mfg", maker);
-    AdvanceBar(BAR_STEP);
+    HKEY key = CreateInstance(rootKey, n, path);
+    WriteValues(key, path, s_deviceValues, COUNT_OF(s_deviceValues));
     if (!key || RegSetValueExA(key, "ConfigFlags", 0, REG_BINARY, configFlags,
                                sizeof(configFlags)) != ERROR_SUCCESS)
         NoteValue(path, "ConfigFlags", "00 00 00 00");
-    if (key)
-        RegCloseKey(key);
+    CloseKey(key);
     AdvanceBar(BAR_STEP);
 }
 
 static void WriteKnown16Dlls(void)
 {
-    static const char *const dlls[] = {"qxcls.dll", "qwintab.drv", "wintab.dll"};
     char path[MAX_PATH];
     LoadKeyString(IDS_KNOWN16_KEY, path);
 
     HKEY key = OpenOrCreate(path);
     AdvanceBar(BAR_STEP);
-    for (int i = 0; i < 3; i++) {
-        SetString(key, path, dlls[i], dlls[i]);
-        AdvanceBar(BAR_STEP);
-    }
-    if (key)
-        RegCloseKey(key);
+    WriteValues(key, path, s_known16Values, COUNT_OF(s_known16Values));
+    CloseKey(key);
 }
 
 /* One step of the registry phase; returns the command that follows it. */
 WPARAM RegistryStep(HWND page, int step)
 {
     (void)page;
-    switch (step) {
-    case 413:
-        WriteClassKey();
-        break;
-    case 414:
-        WriteDriverKey();
-        break;
-    case 415:
-        WriteDeviceKey();
-        break;
-    case 416:
-        WriteKnown16Dlls();
-        break;
-    default:
-        return 0;
+    for (int i = 0; i < COUNT_OF(s_steps); i++) {
+        if (s_steps[i].step != step || !s_steps[i].write)
+            continue;
+        s_steps[i].write();
+        StepPause();
+        return i + 1 < COUNT_OF(s_steps) ? MAKEWPARAM(PAGE_REG_STEP, s_steps[i + 1].step)
+                                         : PAGE_END;
     }
-    StepPause();
-    if (step == REG_LAST_STEP)
-        return PAGE_END;
-    return MAKEWPARAM(PAGE_REG_STEP, step + 1);
+    return 0;
 }

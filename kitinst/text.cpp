@@ -8,6 +8,16 @@
 
 #include <stdarg.h>
 
+/* A string of the program, cut at the buffer; an empty one and FALSE when it
+   cannot be loaded. */
+BOOL LoadText(HINSTANCE inst, UINT id, char *buf, int size)
+{
+    if (LoadStringA(inst, id, buf, size) > 0)
+        return TRUE;
+    buf[0] = 0;
+    return FALSE;
+}
+
 /* wvsprintfA has no size argument: it writes at most 1,024 bytes, its NUL
    included. One byte more here, ended in any case. */
 #define FORMAT_MAX 1024

@@ -7,52 +7,25 @@
  * work happens while that window is being created, and the window lives on
  * only to own the box that explains what is missing.
  */
-#include <windows.h>
+#include "kitlaunch.h"
 
-#include "resource.h"
-
-#define PATH_LEN 260
-
-static const char s_szSetupDir[] = "NTWINTAB\\";
 /* With a directory part WinExec takes the file from the current directory
    only; a bare name would be searched for beside the launcher and in the
    system directories first, and could start some other SETUP.EXE. */
 static const char s_szSetupCommand[] = ".\\SETUP.EXE";
 
-static const char s_szMissingCaption[] = "Error : Can not find Wintab NT driver files !";
-static const char s_szNoSetupDir[] =
-    "Please run this program from the QUORAX Drivers/Utilities disk.";
-static const char s_szNoSetupProgram[] = "Can not find SETUP.EXE in the NTWINTAB directory !";
+/* Room for the longest text of the string table. */
+#define TEXT_LEN 256
 
 static HINSTANCE s_hInst;
-/* The current directory, then the setup directory. */
-static char s_szPath[PATH_LEN];
-
-/* Puts the setup directory, the current directory plus NTWINTAB\, into the
-   path buffer. FALSE when the current directory cannot be read or the result
-   does not fit: no setup directory can be reached from there. */
-static BOOL BuildSetupPath(void)
-{
-    DWORD len = GetCurrentDirectoryA(PATH_LEN, s_szPath);
-    if (len == 0 || len >= PATH_LEN)
-        return FALSE;
-    /* A drive root already ends in a backslash. The last character is looked
-       at, not the last byte: in a double-byte code page a character's trail
-       byte can be 0x5C. */
-    DWORD slash = *CharPrevA(s_szPath, s_szPath + len) != '\\' ? 1 : 0;
-    if (len + slash + sizeof(s_szSetupDir) > PATH_LEN)
-        return FALSE;
-    if (slash)
-        s_szPath[len++] = '\\';
-    lstrcpyA(s_szPath + len, s_szSetupDir);
-    return TRUE;
-}
 
 /* Returns 0 to let the window be created (it stays to own a message box), or
    destroys it, which makes its creation fail and ends the program. */
 static LRESULT OnCreate(HWND hwnd)
 {
-    if (!BuildSetupPath() || !SetCurrentDirectoryA(s_szPath)) {
+    /* The current directory, then the setup directory. */
+    char path[MAX_PATH];
+    if (!BuildSetupPath(path) || !SetCurrentDirectoryA(path)) {
         PostMessageA(hwnd, WM_COMMAND, IDC_NO_SETUP_DIR, 0);
         return 0;
     }
@@ -69,9 +42,20 @@ static LRESULT OnCreate(HWND hwnd)
     return 0;
 }
 
-static void ReportMissingFiles(HWND hwnd, const char *text)
+/* A string of the program, or an empty one when it cannot be loaded. */
+static void LoadText(UINT id, char *buf)
 {
-    MessageBoxA(hwnd, text, s_szMissingCaption, MB_OK | MB_ICONERROR);
+    if (LoadStringA(s_hInst, id, buf, TEXT_LEN) <= 0)
+        buf[0] = 0;
+}
+
+static void ReportMissingFiles(HWND hwnd, UINT textId)
+{
+    char caption[TEXT_LEN];
+    char text[TEXT_LEN];
+    LoadText(IDS_MISSING_CAPTION, caption);
+    LoadText(textId, text);
+    MessageBoxA(hwnd, text, caption, MB_OK | MB_ICONERROR);
     DestroyWindow(hwnd);
 }
 
@@ -84,10 +68,10 @@ static LRESULT CALLBACK LauncherWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDC_NO_SETUP_DIR:
-            ReportMissingFiles(hwnd, s_szNoSetupDir);
+            ReportMissingFiles(hwnd, IDS_NO_SETUP_DIR);
             return 0;
         case IDC_NO_SETUP_PROGRAM:
-            ReportMissingFiles(hwnd, s_szNoSetupProgram);
+            ReportMissingFiles(hwnd, IDS_NO_SETUP_PROGRAM);
             return 0;
         }
         break;

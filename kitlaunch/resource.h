@@ -10,4 +10,9 @@
 #define IDC_NO_SETUP_DIR 100     /* the NTWINTAB directory is missing */
 #define IDC_NO_SETUP_PROGRAM 101 /* SETUP.EXE is missing in it */
 
+/* String table: the box's caption and its two texts. */
+#define IDS_MISSING_CAPTION 1
+#define IDS_NO_SETUP_DIR 2
+#define IDS_NO_SETUP_PROGRAM 3
+
 #endif

@@ -22,8 +22,8 @@ class CopyTest : public StepTest
     std::string NotCopied()
     {
         char text[REPORT_TEXT_LEN];
-        const char *caption;
-        if (!DescribeNotDone(text, sizeof(text), &caption))
+        char caption[TEXT_LEN];
+        if (!DescribeNotDone(text, sizeof(text), caption))
             return "";
         std::string s = text;
         size_t from = s.find("\n\n") + 2, to = s.rfind("\n\n");
@@ -38,10 +38,10 @@ TEST_F(CopyTest, CheckNeedsThePenDriverOnlyWithPenExtensions)
     int total = 0;
     for (const InstalledFile &f : InstalledFiles(false))
         total += (int)ReadAnsiFile(DiskFile(f.disk)).size();
-    EXPECT_EQ(total, g_totalSize);
-    EXPECT_EQ(total / 100, g_onePercent);
+    EXPECT_EQ(total, g_engine.totalSize);
+    EXPECT_EQ(total / 100, g_engine.onePercent);
 
-    g_penExtensions = 1;
+    g_shell.penExtensions = 1;
     EXPECT_EQ(0, CheckFrom(disk));
 }
 
@@ -60,18 +60,18 @@ TEST_F(CopyTest, SlotsEndInOneBackslashAlsoAtADriveRoot)
 {
     CheckFrom(disk);
     std::string root = Narrow(disk) + "\\";
-    EXPECT_EQ(root, g_sourceDir[SRC_DISK]);
-    EXPECT_EQ(root + "QWINTAB\\", g_sourceDir[SRC_QWINTAB]);
-    EXPECT_EQ(root + "QTABLET\\", g_sourceDir[SRC_QTABLET]);
-    EXPECT_EQ(SystemDir(), g_destDir[DST_SYSTEM]);
-    EXPECT_EQ(WinDir(), g_destDir[DST_WINDOWS]);
-    EXPECT_EQ(WinDir() + "INF\\", g_destDir[DST_INF]);
-    EXPECT_EQ(WinDir() + "COMMAND\\", g_destDir[DST_COMMAND]);
+    EXPECT_EQ(root, g_engine.sourceDir[SRC_DISK]);
+    EXPECT_EQ(root + "QWINTAB\\", g_engine.sourceDir[SRC_QWINTAB]);
+    EXPECT_EQ(root + "QTABLET\\", g_engine.sourceDir[SRC_QTABLET]);
+    EXPECT_EQ(SystemDir(), g_engine.destDir[DST_SYSTEM]);
+    EXPECT_EQ(WinDir(), g_engine.destDir[DST_WINDOWS]);
+    EXPECT_EQ(WinDir() + "INF\\", g_engine.destDir[DST_INF]);
+    EXPECT_EQ(WinDir() + "COMMAND\\", g_engine.destDir[DST_COMMAND]);
 
     EXPECT_EQ(0, CheckFrom(L"C:\\"));
-    EXPECT_STREQ("C:\\", g_sourceDir[SRC_DISK]);
-    EXPECT_STREQ("C:\\QWINTAB\\", g_sourceDir[SRC_QWINTAB]);
-    EXPECT_STREQ("C:\\QTABLET\\", g_sourceDir[SRC_QTABLET]);
+    EXPECT_STREQ("C:\\", g_engine.sourceDir[SRC_DISK]);
+    EXPECT_STREQ("C:\\QWINTAB\\", g_engine.sourceDir[SRC_QWINTAB]);
+    EXPECT_STREQ("C:\\QTABLET\\", g_engine.sourceDir[SRC_QTABLET]);
 }
 
 /* The installer's code linked into this program calls the system through
@@ -119,10 +119,10 @@ TEST_F(CopyTest, NineFilesWithoutPenExtensionsTenWith)
 {
     for (int pen = 0; pen < 2; pen++) {
         ResetWindowsDir();
-        g_penExtensions = pen;
+        g_shell.penExtensions = pen;
         ASSERT_EQ(1, CheckFrom(disk));
-        g_shownProgress = 0;
-        SendMessageA(g_hProgress, PBM_SETPOS, 0, 0);
+        g_engine.shownProgress = 0;
+        SendMessageA(g_page.progress, PBM_SETPOS, 0, 0);
         EXPECT_EQ(pen ? 10 : 9, RunCopyPhase());
         EXPECT_EQ(100, BarPos()) << "the bar stands full at the end of the copy phase";
         for (const InstalledFile &f : InstalledFiles(pen)) {
@@ -130,7 +130,7 @@ TEST_F(CopyTest, NineFilesWithoutPenExtensionsTenWith)
             EXPECT_FALSE(ReadAnsiFile(f.installed).empty()) << f.installed;
         }
         EXPECT_EQ(pen != 0, FileThere(SystemDir() + "qwtpen.drv"));
-        EXPECT_STREQ("OEM0.INF", g_oemInfName);
+        EXPECT_STREQ("OEM0.INF", g_engine.oemInfName);
     }
 }
 
@@ -142,7 +142,7 @@ TEST_F(CopyTest, InfTakesTheFirstFreeOemNumber)
                       "other device " + std::to_string(n));
     ASSERT_EQ(1, CheckFrom(disk));
     RunCopyPhase();
-    EXPECT_STREQ("OEM3.INF", g_oemInfName);
+    EXPECT_STREQ("OEM3.INF", g_engine.oemInfName);
     EXPECT_EQ(ReadAnsiFile(DiskFile("oemsetup.inf")), ReadAnsiFile(inf + "OEM3.INF"));
     for (int n = 0; n < 3; n++)
         EXPECT_EQ("other device " + std::to_string(n),
@@ -163,7 +163,7 @@ TEST_F(CopyTest, ReadOnlyFilesOfAnEarlierRunAreReplacedAndLeftWritable)
                         {{"InfPath", "OEM0.INF"}});
     ASSERT_EQ(1, CheckFrom(disk));
     RunCopyPhase();
-    ASSERT_STREQ("OEM1.INF", g_oemInfName);
+    ASSERT_STREQ("OEM1.INF", g_engine.oemInfName);
     StartRegistryPhase(NULL);
 
     EXPECT_FALSE(FileThere(files[0].installed)) << "the earlier run's INF";
@@ -182,7 +182,7 @@ TEST_F(CopyTest, AllOemNumbersTakenOverwritesNone)
         WriteAnsiFile(inf + "OEM" + std::to_string(n) + ".INF", "other device");
     ASSERT_EQ(1, CheckFrom(disk));
     RunCopyPhase();
-    EXPECT_STREQ("", g_oemInfName);
+    EXPECT_STREQ("", g_engine.oemInfName);
     EXPECT_EQ("other device", ReadAnsiFile(inf + "OEM99.INF"));
     EXPECT_TRUE(FileThere(SystemDir() + "wintab32.dll")) << "the other files are still copied";
     EXPECT_EQ("oemsetup.inf to " + WinDir() + "INF\\", NotCopied());
@@ -197,14 +197,14 @@ TEST_F(CopyTest, BarClimbsByBytesAndNeverPastFull)
     do {
         next = CopyStep(NULL);
         positions.push_back(BarPos());
-        EXPECT_EQ(g_shownProgress, BarPos());
+        EXPECT_EQ(g_engine.shownProgress, BarPos());
     } while (next == PAGE_COPY_FILE && positions.size() < 20);
     ASSERT_EQ(9u, positions.size());
     int copied = 0;
     std::vector<InstalledFile> files = InstalledFiles(false);
     for (size_t i = 0; i + 1 < positions.size(); i++) {
         copied += (int)ReadAnsiFile(DiskFile(files[i].disk)).size();
-        EXPECT_EQ(copied / g_onePercent, positions[i]) << files[i].disk;
+        EXPECT_EQ(copied / g_engine.onePercent, positions[i]) << files[i].disk;
     }
     /* The last file's bytes are never counted, yet the bar ends full. */
     EXPECT_EQ(100, positions.back());
@@ -215,7 +215,7 @@ TEST_F(CopyTest, TinyDiskUnderOneHundredBytesDoesNotDivideByZero)
     for (const InstalledFile &f : InstalledFiles(true))
         WriteAnsiFile(DiskFile(f.disk), "abcde");
     ASSERT_EQ(1, CheckFrom(disk));
-    ASSERT_EQ(0, g_onePercent);
+    ASSERT_EQ(0, g_engine.onePercent);
     std::vector<int> positions;
     StartCopyPhase();
     while (CopyStep(NULL) == PAGE_COPY_FILE && positions.size() < 20)

@@ -16,7 +16,7 @@ TEST_F(StepTest, DiskFolderEndingInATrailByteOfBackslashGetsItsSeparator)
     ASSERT_EQ('\x5c', ansi.back());
 
     EXPECT_EQ(1, CheckFrom(disk)) << "a false missing-files box";
-    EXPECT_EQ(ansi + "\\", g_sourceDir[SRC_DISK]);
-    EXPECT_EQ(ansi + "\\QWINTAB\\", g_sourceDir[SRC_QWINTAB]);
-    EXPECT_EQ(ansi + "\\QTABLET\\", g_sourceDir[SRC_QTABLET]);
+    EXPECT_EQ(ansi + "\\", g_engine.sourceDir[SRC_DISK]);
+    EXPECT_EQ(ansi + "\\QWINTAB\\", g_engine.sourceDir[SRC_QWINTAB]);
+    EXPECT_EQ(ansi + "\\QTABLET\\", g_engine.sourceDir[SRC_QTABLET]);
 }

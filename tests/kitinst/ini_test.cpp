@@ -100,7 +100,7 @@ TEST_F(IniTest, OnlyTheMakersMouseDriverIsRepaired)
 
 TEST_F(IniTest, PhaseWithoutPenExtensionsWritesNoPenEntries)
 {
-    g_iniStepSize = 16;
+    g_engine.iniStepSize = 16;
     WritePrivateProfileSectionA("QUORAX MM-compatible Tablet Driver", "Csr=3\0Old=1\0",
                                 "WINTAB.INI");
     std::vector<int> steps = RunIniPhase();
@@ -122,8 +122,8 @@ TEST_F(IniTest, PhaseWithoutPenExtensionsWritesNoPenEntries)
 
 TEST_F(IniTest, PhaseWithPenExtensionsAddsThePenDriverAndASecondRunNothing)
 {
-    g_penExtensions = 1;
-    g_iniStepSize = 12;
+    g_shell.penExtensions = 1;
+    g_engine.iniStepSize = 12;
     EXPECT_EQ((std::vector<int>{404, 405, 406, 407, 408, 409, 410, 411, 412}), RunIniPhase());
     EXPECT_EQ(100, BarPos());
     EXPECT_EQ("mmsystem.dll QWINTAB PEN", IniValue("boot", "drivers", "SYSTEM.INI"));

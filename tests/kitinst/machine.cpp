@@ -277,6 +277,26 @@ std::vector<std::string> KeyValues(const std::string &path)
     return out;
 }
 
+std::vector<std::pair<std::string, std::vector<std::string>>>
+FreshInstallKeys(const std::string &oemInf)
+{
+    const std::string cls = "System\\CurrentControlSet\\Services\\Class\\QUORAXDevice";
+    return {
+        {cls, {"ICON|REG_SZ|100", "Installer|REG_SZ|qxcls.dll", "|REG_SZ|QUORAX Wintab Tablet"}},
+        {cls + "\\0000",
+         {"DriverDesc|REG_SZ|QUORAX Tablet (Wintab Driver V1.08)", "InfPath|REG_SZ|" + oemInf,
+          "InfSection|REG_SZ|qwintab:qwintab.drv:old"}},
+        {"Enum\\Root\\QUORAXDevice\\0000",
+         {"Class|REG_SZ|QUORAXDevice", "ConfigFlags|REG_BINARY|00000000",
+          "DeviceDesc|REG_SZ|QUORAX Tablet (Wintab Driver V1.08)",
+          "Driver|REG_SZ|QUORAXDevice\\0000", "HardwareID|REG_SZ|QUORAXMMTablet",
+          "Mfg|REG_SZ|QUORAX Corporation"}},
+        {"System\\CurrentControlSet\\Control\\SessionManager\\Known16DLLs",
+         {"qwintab.drv|REG_SZ|qwintab.drv", "qxcls.dll|REG_SZ|qxcls.dll",
+          "wintab.dll|REG_SZ|wintab.dll"}},
+    };
+}
+
 bool KeyExists(const std::string &path)
 {
     HKEY key;

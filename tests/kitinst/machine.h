@@ -50,6 +50,10 @@ std::string LineDiff(const std::string &before, const std::string &after);
 
 /* Values of one key as "name|type|data" (data of REG_BINARY in hex). */
 std::vector<std::string> KeyValues(const std::string &path);
+/* The keys a first installation writes, each with KeyValues as it must read
+   then; the class instance's InfPath names oemInf. */
+std::vector<std::pair<std::string, std::vector<std::string>>>
+FreshInstallKeys(const std::string &oemInf);
 bool KeyExists(const std::string &path);
 void CreateKeyWithValues(const std::string &path,
                          const std::vector<std::pair<std::string, std::string>> &values);

@@ -7,8 +7,26 @@ static const std::string kClass = "System\\CurrentControlSet\\Services\\Class\\"
 static const std::string kTabletClass = kClass + "QUORAXDevice";
 static const std::string kRoot = "Enum\\Root\\QUORAXDevice";
 static const std::string kMice = "Enum\\Root\\Mouse\\";
-static const std::string kKnown16 =
-    "System\\CurrentControlSet\\Control\\SessionManager\\Known16DLLs";
+
+/* Every instance number 0000-9999 in use below the key; with values, each
+   instance a mouse that is no tablet, whose INF is not there. */
+static void TakeAllInstanceNumbers(const std::string &path, bool withValues)
+{
+    HKEY parent;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &parent));
+    for (int n = 0; n < 10000; n++) {
+        char name[8];
+        sprintf(name, "%.4d", n);
+        HKEY key;
+        RegCreateKeyA(parent, name, &key);
+        if (withValues) {
+            RegSetValueExA(key, "DeviceDesc", 0, REG_SZ, (const BYTE *)"Standard Serial Mouse", 22);
+            RegSetValueExA(key, "InfPath", 0, REG_SZ, (const BYTE *)"NOSUCH.INF", 11);
+        }
+        RegCloseKey(key);
+    }
+    RegCloseKey(parent);
+}
 
 class RegistryTest : public StepTest
 {
@@ -29,27 +47,12 @@ class RegistryTest : public StepTest
 
 TEST_F(RegistryTest, FreshInstallWritesExactlyTheTable)
 {
-    lstrcpyA(g_oemInfName, "OEM3.INF");
+    lstrcpyA(g_engine.oemInfName, "OEM3.INF");
     RunRegistryPhase();
     EXPECT_EQ(100, BarPos()) << "twenty actions of five";
 
-    EXPECT_EQ((std::vector<std::string>{"ICON|REG_SZ|100", "Installer|REG_SZ|qxcls.dll",
-                                        "|REG_SZ|QUORAX Wintab Tablet"}),
-              KeyValues(kTabletClass));
-    EXPECT_EQ((std::vector<std::string>{"DriverDesc|REG_SZ|QUORAX Tablet (Wintab Driver V1.08)",
-                                        "InfPath|REG_SZ|OEM3.INF",
-                                        "InfSection|REG_SZ|qwintab:qwintab.drv:old"}),
-              KeyValues(kTabletClass + "\\0000"));
-    EXPECT_EQ((std::vector<std::string>{
-                  "Class|REG_SZ|QUORAXDevice", "ConfigFlags|REG_BINARY|00000000",
-                  "DeviceDesc|REG_SZ|QUORAX Tablet (Wintab Driver V1.08)",
-                  "Driver|REG_SZ|QUORAXDevice\\0000", "HardwareID|REG_SZ|QUORAXMMTablet",
-                  "Mfg|REG_SZ|QUORAX Corporation"}),
-              KeyValues(kRoot + "\\0000"));
-    EXPECT_EQ(
-        (std::vector<std::string>{"qwintab.drv|REG_SZ|qwintab.drv", "qxcls.dll|REG_SZ|qxcls.dll",
-                                  "wintab.dll|REG_SZ|wintab.dll"}),
-        KeyValues(kKnown16));
+    for (const auto &key : FreshInstallKeys("OEM3.INF"))
+        EXPECT_EQ(key.second, KeyValues(key.first)) << key.first;
 
     /* Nothing else: one class instance, one device instance, no serial entry. */
     std::string dump = RegistryDump(HKEY_LOCAL_MACHINE, "Enum");
@@ -61,7 +64,7 @@ TEST_F(RegistryTest, FreshInstallWritesExactlyTheTable)
 TEST_F(RegistryTest, SecondInstallReplacesTheFirstAndDeletesItsInf)
 {
     CreateKeyWithValues("Enum\\SERENUM\\QRX0000\\LogConfig", {{"x", "y"}});
-    lstrcpyA(g_oemInfName, "OEM0.INF");
+    lstrcpyA(g_engine.oemInfName, "OEM0.INF");
     WriteAnsiFile(Inf("OEM0.INF"), "first install");
     RunRegistryPhase();
     EXPECT_FALSE(KeyExists("Enum\\SERENUM\\QRX0000"));
@@ -69,7 +72,7 @@ TEST_F(RegistryTest, SecondInstallReplacesTheFirstAndDeletesItsInf)
     std::string first = InstallerRegistry();
 
     /* OEM0.INF being taken, the second run's copy phase picks OEM1.INF. */
-    lstrcpyA(g_oemInfName, "OEM1.INF");
+    lstrcpyA(g_engine.oemInfName, "OEM1.INF");
     WriteAnsiFile(Inf("OEM1.INF"), "second install");
     StartRegistryPhase(NULL);
     EXPECT_FALSE(FileThere(Inf("OEM0.INF")));
@@ -97,7 +100,7 @@ TEST_F(RegistryTest, CleanUpKeepsTheInfThisRunCopiedUnderAnOldEntrysName)
     CreateKeyWithValues(kClass + "Mouse\\0007", {{"InfPath", "oem3.inf"}});
     ASSERT_EQ(1, CheckFrom(disk));
     RunCopyPhase();
-    ASSERT_STREQ("OEM3.INF", g_oemInfName);
+    ASSERT_STREQ("OEM3.INF", g_engine.oemInfName);
 
     RunRegistryPhase();
     ASSERT_TRUE(FileThere(Inf("OEM3.INF"))) << "the clean-up deleted this run's INF";
@@ -174,19 +177,10 @@ TEST_F(RegistryTest, KeyTreesOutsideTheInstallersOwnAreNeverDeleted)
 
 TEST_F(RegistryTest, AllInstanceNumbersTakenOverwritesNone)
 {
-    HKEY parent;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, kTabletClass.c_str(), &parent));
-    for (int n = 0; n < 10000; n++) {
-        char name[8];
-        sprintf(name, "%.4d", n);
-        HKEY key;
-        RegCreateKeyA(parent, name, &key);
-        RegCloseKey(key);
-    }
-    RegCloseKey(parent);
+    ASSERT_NO_FATAL_FAILURE(TakeAllInstanceNumbers(kTabletClass, false));
     CreateKeyWithValues(kTabletClass + "\\9999", {{"DriverDesc", "someone else"}});
 
-    lstrcpyA(g_oemInfName, "OEM1.INF");
+    lstrcpyA(g_engine.oemInfName, "OEM1.INF");
     EXPECT_EQ(MAKEWPARAM(PAGE_REG_STEP, 415), RegistryStep(NULL, 414));
     EXPECT_EQ(std::vector<std::string>{"DriverDesc|REG_SZ|someone else"},
               KeyValues(kTabletClass + "\\9999"));
@@ -223,20 +217,8 @@ TEST_F(RegistryTest, CleanUpScanOf20000InstanceNumbers)
 
 TEST_F(RegistryTest, CleanUpScanOf20000InstanceKeys)
 {
-    for (const std::string &path : {kMice.substr(0, kMice.size() - 1), kTabletClass}) {
-        HKEY parent;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &parent));
-        for (int n = 0; n < 10000; n++) {
-            char name[8];
-            sprintf(name, "%.4d", n);
-            HKEY key;
-            RegCreateKeyA(parent, name, &key);
-            RegSetValueExA(key, "DeviceDesc", 0, REG_SZ, (const BYTE *)"Standard Serial Mouse", 22);
-            RegSetValueExA(key, "InfPath", 0, REG_SZ, (const BYTE *)"NOSUCH.INF", 11);
-            RegCloseKey(key);
-        }
-        RegCloseKey(parent);
-    }
+    for (const std::string &path : {kMice.substr(0, kMice.size() - 1), kTabletClass})
+        ASSERT_NO_FATAL_FAILURE(TakeAllInstanceNumbers(path, true));
     double seconds = SecondsOfCleanUp();
     printf("clean-up scan of 20,000 existing instance keys: %.3f s\n", seconds);
     EXPECT_FALSE(KeyExists(kTabletClass));

@@ -87,17 +87,17 @@ class ShellTest : public StepTest
     {
         StepTest::SetUp();
         s_exitCalls = 0;
-        g_exitWindows = RecordExit;
+        g_shell.exitWindows = RecordExit;
         /* A window of the installer's own procedure, made without the class's
            WM_CREATE chain (the test program is no Windows 95). */
         WNDCLASSA wc;
         ZeroMemory(&wc, sizeof(wc));
         wc.lpfnWndProc = DefWindowProcA;
-        wc.hInstance = g_hInst;
+        wc.hInstance = g_shell.hInst;
         wc.lpszClassName = "kitinst test main";
         RegisterClassA(&wc);
-        main = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, NULL, NULL, g_hInst,
-                               NULL);
+        main = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, NULL, NULL,
+                               g_shell.hInst, NULL);
         SetWindowLongPtrA(main, GWLP_WNDPROC, (LONG_PTR)InstallerWndProc);
     }
     /* The run from a command of the main window on, the copying page (code
@@ -117,7 +117,7 @@ class ShellTest : public StepTest
     }
     void TearDown() override
     {
-        g_exitWindows = ExitWindowsEx;
+        g_shell.exitWindows = ExitWindowsEx;
         if (IsWindow(main))
             DestroyWindow(main);
         MSG msg;
@@ -155,9 +155,9 @@ TEST_F(ShellTest, CopyingPageRunsEveryPhaseWithTheBarFullAtEachEnd)
 {
     std::wstring disk = CopyInstallDisk(L"page-disk");
     ASSERT_EQ(1, CheckFrom(disk));
-    HWND page = CreateDialogParamA(g_hInst, "DIALOG2", NULL, InstallPageProc, 0);
+    HWND page = CreateDialogParamA(g_shell.hInst, "DIALOG2", NULL, InstallPageProc, 0);
     ASSERT_TRUE(page != NULL);
-    HWND bar = g_hProgress;
+    HWND bar = g_page.progress;
     ASSERT_EQ(L"msctls_progress32", ClassOf(bar));
     RECT rc = RectInParent(bar);
     EXPECT_EQ(30, rc.left);

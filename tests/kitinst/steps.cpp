@@ -6,30 +6,29 @@
 
 void StepTest::SetUp()
 {
-    g_hInst = GetModuleHandleA(NULL);
-    g_stepPause = 0;
-    g_penExtensions = 0;
-    g_oemInfName[0] = 0;
-    g_driverKeyName[0] = 0;
-    g_shownProgress = 0;
+    g_shell.hInst = GetModuleHandleA(NULL);
+    g_shell.penExtensions = 0;
+    ZeroMemory(&g_engine, sizeof(g_engine));
+    g_page.pause = 0;
     InitCommonControls();
-    host = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 200, NULL, NULL, g_hInst, NULL);
-    g_hProgress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 15,
-                                  host, NULL, g_hInst, NULL);
-    SendMessageA(g_hProgress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+    host =
+        CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 400, 200, NULL, NULL, g_shell.hInst, NULL);
+    g_page.progress = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 15,
+                                      host, NULL, g_shell.hInst, NULL);
+    SendMessageA(g_page.progress, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
     MakeWin95Machine();
 }
 
 void StepTest::TearDown()
 {
     DestroyWindow(host);
-    g_hProgress = NULL;
+    g_page.progress = NULL;
     SetCurrentDirectoryW(TestDir().c_str());
 }
 
 int StepTest::BarPos()
 {
-    return (int)SendMessageA(g_hProgress, PBM_GETPOS, 0, 0);
+    return (int)SendMessageA(g_page.progress, PBM_GETPOS, 0, 0);
 }
 
 int StepTest::CheckFrom(const std::wstring &disk)

@@ -54,6 +54,16 @@ class LauncherTest : public ::testing::Test
         PumpMessages(100); /* painted, icon and all */
         return box;
     }
+    /* The box for missing driver files: its caption, this text, the error
+       icon where icons show, and OK alone. */
+    static void ExpectMissingFilesBox(HWND box, const wchar_t *text)
+    {
+        MessageBoxView v = ReadMessageBox(box);
+        EXPECT_EQ(kMissingCaption, v.title);
+        EXPECT_EQ(text, v.text);
+        EXPECT_EQ(IconsCanShow(), v.hasErrorIcon);
+        EXPECT_EQ(std::vector<std::wstring>{L"OK"}, v.buttons);
+    }
     std::deque<Process> started; /* references stay valid as it grows */
 };
 
@@ -97,11 +107,7 @@ TEST_F(LauncherTest, WithoutTheSetupDirectoryItAsksForTheDiskAndEndsWhenClosed)
 
     HWND box = BoxOf(p);
     ASSERT_TRUE(box);
-    MessageBoxView v = ReadMessageBox(box);
-    EXPECT_EQ(kMissingCaption, v.title);
-    EXPECT_EQ(L"Please run this program from the QUORAX Drivers/Utilities disk.", v.text);
-    EXPECT_EQ(IconsCanShow(), v.hasErrorIcon);
-    EXPECT_EQ(std::vector<std::wstring>{L"OK"}, v.buttons);
+    ExpectMissingFilesBox(box, L"Please run this program from the QUORAX Drivers/Utilities disk.");
 
     /* Owned by the launcher's window, which stays hidden. */
     HWND owner = GetWindow(box, GW_OWNER);
@@ -125,11 +131,7 @@ TEST_F(LauncherTest, WithoutSetupExeItSaysSoAndStartsNoOtherSetup)
 
     HWND box = BoxOf(p);
     ASSERT_TRUE(box);
-    MessageBoxView v = ReadMessageBox(box);
-    EXPECT_EQ(kMissingCaption, v.title);
-    EXPECT_EQ(L"Can not find SETUP.EXE in the NTWINTAB directory !", v.text);
-    EXPECT_EQ(IconsCanShow(), v.hasErrorIcon);
-    EXPECT_EQ(std::vector<std::wstring>{L"OK"}, v.buttons);
+    ExpectMissingFilesBox(box, L"Can not find SETUP.EXE in the NTWINTAB directory !");
     EXPECT_EQ(L"kitlaunch", ClassOf(GetWindow(box, GW_OWNER)));
 
     ASSERT_TRUE(PressButton(box, L"OK"));

@@ -1,9 +1,9 @@
 /*
- * The launcher's setup directory, built in-process: the launcher's own source
- * is compiled into this test so that its path building can be driven from
+ * The launcher's setup directory, built in-process: the launcher's path
+ * building is linked into this test so that it can be driven from
  * directories of any length.
  */
-#include "../../kitlaunch/main.cpp"
+#include "kitlaunch.h"
 
 #include "winsupport.h"
 
@@ -27,6 +27,7 @@ class SetupPathTest : public ::testing::Test
         SetCurrentDirectoryW(saved);
     }
     wchar_t saved[MAX_PATH];
+    char path[MAX_PATH];
 };
 
 /* A fresh directory whose full path is exactly len characters long. */
@@ -46,27 +47,27 @@ std::string DirOfLength(const wchar_t *name, size_t len)
 TEST_F(SetupPathTest, IsTheCurrentDirectoryPlusNtwintabWithOneBackslash)
 {
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
-    ASSERT_TRUE(BuildSetupPath());
-    EXPECT_STREQ("C:\\NTWINTAB\\", s_szPath);
+    ASSERT_TRUE(BuildSetupPath(path));
+    EXPECT_STREQ("C:\\NTWINTAB\\", path);
 
     ASSERT_TRUE(SetCurrentDirectoryA("C:\\windows"));
-    ASSERT_TRUE(BuildSetupPath());
-    EXPECT_STREQ("C:\\windows\\NTWINTAB\\", s_szPath);
+    ASSERT_TRUE(BuildSetupPath(path));
+    EXPECT_STREQ("C:\\windows\\NTWINTAB\\", path);
 }
 
 TEST_F(SetupPathTest, ThatDoesNotFitThePathBufferIsNotReached)
 {
     /* 249 + "\NTWINTAB\" is 259 characters: the longest that fits. */
-    std::string fits = DirOfLength(L"path-fits", PATH_LEN - 11);
-    ASSERT_EQ(PATH_LEN - 11, fits.size());
+    std::string fits = DirOfLength(L"path-fits", MAX_PATH - 11);
+    ASSERT_EQ(MAX_PATH - 11, fits.size());
     ASSERT_TRUE(SetCurrentDirectoryA(fits.c_str())) << fits;
-    ASSERT_TRUE(BuildSetupPath());
-    EXPECT_EQ(fits + "\\NTWINTAB\\", s_szPath);
+    ASSERT_TRUE(BuildSetupPath(path));
+    EXPECT_EQ(fits + "\\NTWINTAB\\", path);
 
-    std::string tooLong = DirOfLength(L"path-over", PATH_LEN - 10);
-    ASSERT_EQ(PATH_LEN - 10, tooLong.size());
+    std::string tooLong = DirOfLength(L"path-over", MAX_PATH - 10);
+    ASSERT_EQ(MAX_PATH - 10, tooLong.size());
     ASSERT_TRUE(SetCurrentDirectoryA(tooLong.c_str())) << tooLong;
-    EXPECT_FALSE(BuildSetupPath());
+    EXPECT_FALSE(BuildSetupPath(path));
 }
 
 } // namespace
