@@ -309,7 +309,7 @@ BOOL IsCharOf(LPCTSTR p, LPCTSTR set);
 LPTSTR SkipCharsOf(LPCTSTR text, LPCTSTR set);    /* the first character not of the set */
 LPTSTR FindCharOf(LPCTSTR text, LPCTSTR set);     /* the first of the set, or the terminator */
 LPTSTR FindLastCharOf(LPCTSTR text, LPCTSTR set); /* null when none */
-LPTSTR FindText(LPCTSTR text, LPCTSTR part);      /* null when not there */
+LPTSTR FindInText(LPCTSTR text, LPCTSTR part);    /* null when not there */
 /* Where text ends with tail, starting on a character; null when it does not. */
 LPTSTR FindTail(LPTSTR text, LPCTSTR tail);
 /* Text ended after its last whole character within chars TCHARs; whatever

@@ -47,7 +47,7 @@ LPTSTR FindLastCharOf(LPCTSTR text, LPCTSTR set)
 
 /* A match that starts on a character ends on one: the part is whole
    characters, and the same units read the same way from the same start. */
-LPTSTR FindText(LPCTSTR text, LPCTSTR part)
+LPTSTR FindInText(LPCTSTR text, LPCTSTR part)
 {
     for (;; text = CharNext(text)) {
         int i = 0;

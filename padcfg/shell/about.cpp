@@ -19,7 +19,7 @@ static const TCHAR s_separators[] = TEXT(" \t\r\n,;");
 static TCHAR *FindVersionToken(TCHAR *name)
 {
     /* Without its first letter the word matches in either case. */
-    TCHAR *word = FindText(name, TEXT("ersion"));
+    TCHAR *word = FindInText(name, TEXT("ersion"));
     if (!word)
         return NULL;
 

@@ -44,7 +44,7 @@ static void ShowIdentification(HWND dlg)
     SetDlgItemText(dlg, IDC_INFO_ID, name);
 
     TCHAR unknown[LINE_LEN];
-    TCHAR *format = FindText(rest, FORMAT_MARK);
+    TCHAR *format = FindInText(rest, FORMAT_MARK);
     if (format) {
         format += lstrlen(FORMAT_MARK);
         *FindCharOf(format, SEPARATORS) = 0;

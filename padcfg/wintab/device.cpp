@@ -26,7 +26,7 @@ static BOOL DeviceNameHolds(UINT n, const TCHAR *fragment)
     if (!WTInfoText(WTI_DEVICES + n, DVC_NAME, name, DEVICE_NAME_LEN))
         return FALSE; /* left to the second pass */
     CharUpper(name);
-    return FindText(name, fragment) != NULL;
+    return FindInText(name, fragment) != NULL;
 }
 
 WORD GetTabletDevice(void)
