@@ -5,8 +5,9 @@
 #   QTABLET\     qtablet.com
 #
 # wintab32.dll is the project's stand-in Wintab driver and penpanel.exe the
-# control panel; the 16-bit and virtual-device files lie outside this project
-# and are small, labelled stand-ins (files/*.txt) under their real names.
+# control panel's Windows 95 (ANSI) build; the 16-bit and virtual-device files
+# lie outside this project and are small, labelled stand-ins (files/*.txt)
+# under their real names.
 
 set(KITINST_FILES ${CMAKE_CURRENT_SOURCE_DIR}/files)
 
@@ -17,7 +18,7 @@ foreach(name qxcls.dll qwintab.drv wintab.dll vqxsd.386 qxthk16.dll qwtpen.drv)
   disk_file(QWINTAB/${name} ${KITINST_FILES}/${name}.txt)
 endforeach()
 disk_file(QWINTAB/wintab32.dll $<TARGET_FILE:wintab32> DEPENDS wintab32)
-disk_file(QWINTAB/penpanel.exe $<TARGET_FILE:padcfg> DEPENDS padcfg)
+disk_file(QWINTAB/penpanel.exe $<TARGET_FILE:penpanel> DEPENDS penpanel)
 
 # Made outside the disk directory, which is also this folder's binary directory.
 set(QTABLET_COM ${CMAKE_BINARY_DIR}/disk-parts/qtablet.com)

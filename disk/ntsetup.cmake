@@ -2,7 +2,8 @@
 #
 #   kitlaunch.exe   at the root: makes NTWINTAB\ current and starts SETUP.EXE
 #   NTWINTAB\       SETUP.EXE and the files it copies: wintab32.dll (the
-#                   stand-in driver) and padcfg.exe (the control panel)
+#                   stand-in driver) and padcfg.exe (the control panel's
+#                   Windows NT, Unicode, build)
 
 disk_file(kitlaunch.exe $<TARGET_FILE:kitlaunch> DEPENDS kitlaunch)
 disk_file(NTWINTAB/SETUP.EXE $<TARGET_FILE:ntsetup> DEPENDS ntsetup)

@@ -356,6 +356,30 @@ typedef BOOL(WINAPI *WTENUMPROC)(HCTX, LPARAM);
 #define ORD_WTGetW 1061
 #define ORD_WTSetW 1062
 
+/* The generic names of the entries that have an ANSI and a Unicode form, and
+   of their context record: the build's character set chooses. */
+#ifdef UNICODE
+#define WTInfo WTInfoW
+#define WTOpen WTOpenW
+#define WTGet WTGetW
+#define WTSet WTSetW
+#define ORD_WTInfo ORD_WTInfoW
+#define ORD_WTOpen ORD_WTOpenW
+#define ORD_WTGet ORD_WTGetW
+#define ORD_WTSet ORD_WTSetW
+typedef LOGCONTEXTW LOGCONTEXT, *PLOGCONTEXT, *LPLOGCONTEXT;
+#else
+#define WTInfo WTInfoA
+#define WTOpen WTOpenA
+#define WTGet WTGetA
+#define WTSet WTSetA
+#define ORD_WTInfo ORD_WTInfoA
+#define ORD_WTOpen ORD_WTOpenA
+#define ORD_WTGet ORD_WTGetA
+#define ORD_WTSet ORD_WTSetA
+typedef LOGCONTEXTA LOGCONTEXT, *PLOGCONTEXT, *LPLOGCONTEXT;
+#endif
+
 #ifdef __cplusplus
 extern "C" {
 #endif

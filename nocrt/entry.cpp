@@ -1,8 +1,9 @@
 /*
  * The entry point of a program that runs without the C runtime: the first
- * release of Windows 95 has no C runtime DLL, so the installers must start
- * with nothing but the system libraries. It does what the C runtime's start-up
- * would for a GUI program with WinMain, and no more.
+ * release of Windows 95 has no C runtime DLL, so the installers, and the
+ * control panel they install, must start with nothing but the system
+ * libraries. It does what the C runtime's start-up would for a GUI program
+ * with WinMain, and no more.
  */
 #include <windows.h>
 

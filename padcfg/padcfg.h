@@ -13,7 +13,7 @@
 #define MESSAGE_LEN 80
 
 extern HINSTANCE g_hInst;
-extern WCHAR g_szCaption[CAPTION_LEN]; /* class name and title, string 1 */
+extern TCHAR g_szCaption[CAPTION_LEN]; /* class name and title, string 1 */
 extern HMGR g_hMgr;                    /* Wintab manager, open for the whole run */
 extern HWND g_focusTile;               /* the tile that has, or last had, the focus */
 
@@ -47,7 +47,7 @@ struct PanelState {
     DWORD keepAspect;  /* "Preserve Aspect Ratio" of the Setup dialog */
     BOOL deviceChosen; /* the tablet device has been looked for, found or not */
     WORD tabletDevice;
-    WCHAR cursorName[CURSOR_NAME_LEN]; /* the active cursor's name found last */
+    TCHAR cursorName[CURSOR_NAME_LEN]; /* the active cursor's name found last */
 };
 
 extern PanelState g_panel;
@@ -68,7 +68,7 @@ void AddStringsToList(HWND list, UINT first, UINT last);
 
 /* ---- shell/tiles.cpp --------------------------------------------------- */
 
-#define TILE_CLASS L"Icon Window Class"
+#define TILE_CLASS TEXT("Icon Window Class")
 
 /* Window extra data of a tile, one pointer-sized slot each. */
 enum TileSlot { TILE_LEFT, TILE_UP, TILE_RIGHT, TILE_DOWN, TILE_ICON, TILE_SLOTS };
@@ -125,18 +125,16 @@ BOOL WintabCallInProgress(void);
 /* The most bytes any answer of the driver may take; more is unreadable. */
 #define WINTAB_MAX_ANSWER 0x10000
 
-/* WTInfoW into a fixed buffer of size bytes, never writing past it. 0, and
+/* WTInfo into a fixed buffer of size bytes, never writing past it. 0, and
    the buffer as it was, when the driver gives no answer or a larger one
    than WINTAB_MAX_ANSWER. */
 UINT WTInfoCopy(UINT category, UINT index, void *buffer, UINT size);
-/* A text item of the driver into chars wide characters: read whole, cut where
-   the buffer ends, always terminated; a name list keeps its double terminator.
-   Returns the characters stored before the terminator, 0 when there is none;
-   without an answer the buffer stays as it was. */
-UINT WTInfoText(UINT category, UINT index, WCHAR *buffer, UINT chars);
-/* A driver's text made fit for one line of a control: line breaks, tabs and
-   other control characters become blanks. */
-void BlankControlCharacters(WCHAR *text);
+/* A text item of the driver into chars characters (TCHARs): read whole, cut
+   after the last whole character that fits, always terminated; a name list
+   keeps its double terminator. Returns the characters stored before the
+   terminator, 0 when there is none; without an answer the buffer stays as it
+   was. */
+UINT WTInfoText(UINT category, UINT index, LPTSTR buffer, UINT chars);
 
 /* ---- wintab/device.cpp ------------------------------------------------- */
 
@@ -144,20 +142,20 @@ WORD GetTabletDevice(void);
 
 /* ---- settings/settings.cpp --------------------------------------------- */
 
-#define MAX_SYSTEM_CONTEXTS 16 /* kept whole when read; more are written, not restored */
-#define BUTTON_MAP_SIZE 32       /* bytes of a cursor's button map, one a button */
-#define BUTTON_ACTION_MASK 0x0F  /* a map byte's mouse action; the high nibble rides along */
+#define MAX_SYSTEM_CONTEXTS 16  /* kept whole when read; more are written, not restored */
+#define BUTTON_MAP_SIZE 32      /* bytes of a cursor's button map, one a button */
+#define BUTTON_ACTION_MASK 0x0F /* a map byte's mouse action; the high nibble rides along */
 
 /* What the driver held when a record was read: writing the record puts this
    back exactly, but for the settings changed since. */
 struct TabletSource {
-    BOOL read;            /* FALSE: a record made up, every setting of it is written */
-    LOGCONTEXTW settings; /* the context the settings were read from */
-    UINT contexts;        /* the device's system contexts, whole */
+    BOOL read;           /* FALSE: a record made up, every setting of it is written */
+    LOGCONTEXT settings; /* the context the settings were read from */
+    UINT contexts;       /* the device's system contexts, whole */
     HCTX handles[MAX_SYSTEM_CONTEXTS];
-    LOGCONTEXTW records[MAX_SYSTEM_CONTEXTS];
+    LOGCONTEXT records[MAX_SYSTEM_CONTEXTS];
     HCTX defaultHandle; /* the manager's default system context, or null */
-    LOGCONTEXTW defaultRecord;
+    LOGCONTEXT defaultRecord;
     UINT cursor;  /* the active cursor, whose map was read */
     BOOL mapRead; /* FALSE: the map could not be read, and is never written */
     BYTE map[BUTTON_MAP_SIZE];
@@ -215,7 +213,7 @@ struct SetupState {
     DWORD sensPercent;       /* the sensitivity shown, 1 to 100 % */
     DWORD percentAtEntry;    /* what the driver's sensitivity showed as */
     DWORD refRes;            /* lines per unit that 100 % stands for */
-    WCHAR sensText[SENS_TEXT_LEN];
+    TCHAR sensText[SENS_TEXT_LEN];
     DWORD selButton;    /* the button whose action is shown */
     DWORD areaStep;     /* counts a spin step moves an area field */
     DWORD screenAspect; /* A: the screen's height / width, 16.16 */
@@ -266,13 +264,13 @@ DWORD RoundFixed(ULONGLONG v, UINT bits);
    resolution). */
 BOOL ReadTabletAxis(int kind, AXIS *axis);
 DWORD TabletToDisplay(DWORD value, int units, int kind);
-const WCHAR *FormatTabletValue(DWORD value, int units, int kind);
-int ParseTabletValue(WCHAR *text, DWORD *stored, int units, int kind);
+LPCTSTR FormatTabletValue(DWORD value, int units, int kind);
+int ParseTabletValue(LPTSTR text, DWORD *stored, int units, int kind);
 
 /* ---- controls ---------------------------------------------------------- */
 
-#define SETAREA_CLASS L"SetArea"
-#define TWEAK_CLASS L"Tweak"
+#define SETAREA_CLASS TEXT("SetArea")
+#define TWEAK_CLASS TEXT("Tweak")
 
 /* What the custom controls answer and send. */
 #define CM_READ WM_USER        /* Tweak: its buddy; SetArea: its rectangle into lParam */
@@ -292,8 +290,8 @@ BOOL RegisterSetAreaClass(HINSTANCE hInstance);
 BOOL RegisterTweakClass(HINSTANCE hInstance);
 
 /* controls/control.cpp: what the panel's own window classes share. */
-BOOL RegisterControlClass(HINSTANCE hInstance, HINSTANCE *registeredFor, LPCTSTR name,
-                          WNDPROC proc, int classExtra, int windowExtra, int background);
+BOOL RegisterControlClass(HINSTANCE hInstance, HINSTANCE *registeredFor, LPCTSTR name, WNDPROC proc,
+                          int classExtra, int windowExtra, int background);
 /* A control's record, zeroed, its pointer the window's extra data (one
    pointer) until FreeControlRecord; null without memory. */
 void *NewControlRecord(HWND hwnd, SIZE_T size);
@@ -302,6 +300,24 @@ void FreeControlRecord(HWND hwnd);
 LRESULT NotifyParent(HWND hwnd, WORD code);
 /* Whether hwnd is a window of the class, named without regard to case. */
 BOOL IsWindowOfClass(HWND hwnd, LPCTSTR className);
+
+/* controls/text.cpp: text stepped through a character at a time (CharNext),
+   so that a double-byte character of the ANSI build is one character. The
+   characters of a set are single ones. */
+BOOL IsSingleChar(LPCTSTR p); /* one TCHAR long (not the terminator) */
+BOOL IsCharOf(LPCTSTR p, LPCTSTR set);
+LPTSTR SkipCharsOf(LPCTSTR text, LPCTSTR set);    /* the first character not of the set */
+LPTSTR FindCharOf(LPCTSTR text, LPCTSTR set);     /* the first of the set, or the terminator */
+LPTSTR FindLastCharOf(LPCTSTR text, LPCTSTR set); /* null when none */
+LPTSTR FindInText(LPCTSTR text, LPCTSTR part);    /* null when not there */
+/* Where text ends with tail, starting on a character; null when it does not. */
+LPTSTR FindTail(LPTSTR text, LPCTSTR tail);
+/* Text ended after its last whole character within chars TCHARs; whatever
+   lies beyond them needs no terminator. */
+void EndTextWithin(LPTSTR text, int chars);
+/* A driver's text made fit for one line of a control: line breaks, tabs and
+   other control characters become blanks. */
+void BlankControlCharacters(LPTSTR text);
 
 /* controls/tweak.cpp */
 extern WORD g_tweakCount; /* live Tweaks, each in the table its buddy edits look it up in */

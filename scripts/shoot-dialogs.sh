@@ -16,6 +16,13 @@
 #   docs/padcfg-setup-pen.png       the area pointed out on the virtual tablet, first corner taken
 #   docs/padcfg-about.png           About, with the driver's version
 #   docs/padcfg-warning.png         the Warning before a mouse button is lost
+#
+# Arguments go to the scenarios: `--panel penpanel.exe` takes the pictures of
+# the Windows 95 panel (docs/penpanel-*.png), scenario names choose them:
+#
+#   scripts/shoot-dialogs.sh --panel penpanel.exe setup_width_typed_from_the_keyboard
+#
+#   docs/penpanel-setup.png         Setup of the Windows 95 panel, as padcfg-setup.png
 set -eu
 cd "$(dirname "$0")/.."
 scripts/build.sh x64 >/dev/null
@@ -23,4 +30,4 @@ state=build/x64/wine-shots
 mkdir -p docs
 trap 'tests/harness/wine-env "$state" down' EXIT
 tests/harness/wine-env "$state" up
-python3 tests/padcfg/scenarios.py --build build/x64 --state "$state" --shots docs
+python3 tests/padcfg/scenarios.py --build build/x64 --state "$state" --shots docs "$@"

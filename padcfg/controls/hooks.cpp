@@ -27,7 +27,7 @@ static LRESULT CALLBACK DisabledLabelProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 {
     int i = FindHooked(hwnd);
     /* Not in the table: answer as the label's class would. */
-    WNDPROC own = i >= 0 ? s_hooked[i].ownProc : (WNDPROC)GetClassLongPtrW(hwnd, GCLP_WNDPROC);
+    WNDPROC own = i >= 0 ? s_hooked[i].ownProc : (WNDPROC)GetClassLongPtr(hwnd, GCLP_WNDPROC);
 
     switch (msg) {
     case WM_DESTROY:
@@ -36,15 +36,15 @@ static LRESULT CALLBACK DisabledLabelProc(HWND hwnd, UINT msg, WPARAM wParam, LP
             s_hooked[g_hookedCount].label = NULL;
             s_hooked[g_hookedCount].ownProc = NULL;
         }
-        SetWindowLongPtrW(hwnd, GWLP_WNDPROC, (LONG_PTR)own);
+        SetWindowLongPtr(hwnd, GWLP_WNDPROC, (LONG_PTR)own);
         break;
     case WM_GETDLGCODE:
         /* Not a label while disabled: the dialog manager skips its mnemonic. */
         if (!IsWindowEnabled(hwnd))
-            return DefWindowProcW(hwnd, msg, wParam, lParam);
+            return DefWindowProc(hwnd, msg, wParam, lParam);
         break;
     }
-    return CallWindowProcW(own, hwnd, msg, wParam, lParam);
+    return CallWindowProc(own, hwnd, msg, wParam, lParam);
 }
 
 static void HookStaticLabel(HWND label)
@@ -54,9 +54,9 @@ static void HookStaticLabel(HWND label)
     if (!s_labelProc)
         s_labelProc = DisabledLabelProc;
     s_hooked[g_hookedCount].label = label;
-    s_hooked[g_hookedCount].ownProc = (WNDPROC)GetWindowLongPtrW(label, GWLP_WNDPROC);
+    s_hooked[g_hookedCount].ownProc = (WNDPROC)GetWindowLongPtr(label, GWLP_WNDPROC);
     g_hookedCount++;
-    SetWindowLongPtrW(label, GWLP_WNDPROC, (LONG_PTR)s_labelProc);
+    SetWindowLongPtr(label, GWLP_WNDPROC, (LONG_PTR)s_labelProc);
 }
 
 void EnableControlRange(HWND hDlg, WORD first, WORD last, BOOL enable)

@@ -88,9 +88,9 @@ static void LoadUnitSign(int units, int kind, LPTSTR sign)
         LoadText((kind & KIND_RESOLUTION) ? resolution[units] : length[units], sign, SIGN_LEN);
 }
 
-const WCHAR *FormatTabletValue(DWORD value, int units, int kind)
+LPCTSTR FormatTabletValue(DWORD value, int units, int kind)
 {
-    static WCHAR s_text[FORMAT_LEN];
+    static TCHAR s_text[FORMAT_LEN];
 
     DWORD v = TabletToDisplay(value, units, kind);
     if ((kind & KIND_RESOLUTION) && units != UNITS_INCHES && units != UNITS_CENTIMETERS)
@@ -99,7 +99,7 @@ const WCHAR *FormatTabletValue(DWORD value, int units, int kind)
     LoadUnitSign(units, kind, suffix);
 
     if (v == 0) {
-        lstrcpyW(s_text, L"0");
+        lstrcpy(s_text, TEXT("0"));
     } else {
         /* Hundredths to the nearest; an exact half rounds down. */
         DWORD whole = v >> DISPLAY_BITS;
@@ -108,7 +108,7 @@ const WCHAR *FormatTabletValue(DWORD value, int units, int kind)
             whole++;
             h = 0;
         }
-        int end = wsprintfW(s_text, L"%ld.%02.2d", (long)whole, (int)h);
+        int end = wsprintf(s_text, TEXT("%ld.%02.2d"), (long)whole, (int)h);
         int point = end - 3;
         while (end > point + 1 && s_text[end - 1] == '0')
             end--;
@@ -116,23 +116,27 @@ const WCHAR *FormatTabletValue(DWORD value, int units, int kind)
             end = point;
         s_text[end] = 0;
     }
-    lstrcatW(s_text, suffix);
+    lstrcat(s_text, suffix);
     return s_text;
 }
 
-/* Every blank and tab out, in place. */
-static void StripBlanks(WCHAR *text)
+/* Every blank and tab out, in place; other characters move whole. */
+static void StripBlanks(TCHAR *text)
 {
-    WCHAR *to = text;
-    for (const WCHAR *from = text; *from; from++)
-        if (*from != ' ' && *from != '\t')
-            *to++ = *from;
+    TCHAR *to = text;
+    for (const TCHAR *from = text; *from;) {
+        const TCHAR *next = CharNext(from);
+        if (IsCharOf(from, TEXT(" \t")))
+            from = next;
+        while (from < next)
+            *to++ = *from++;
+    }
     *to = 0;
 }
 
 /* The decimal value of the digits at p, up to the first other character;
    a value past 32 bits stays at the largest one. */
-static DWORD ReadDecimal(const WCHAR *p)
+static DWORD ReadDecimal(const TCHAR *p)
 {
     DWORD v = 0;
     for (; *p >= '0' && *p <= '9'; p++) {
@@ -142,7 +146,7 @@ static DWORD ReadDecimal(const WCHAR *p)
     return v;
 }
 
-static BOOL IsExponentMark(WCHAR c)
+static BOOL IsExponentMark(TCHAR c)
 {
     return c == 'e' || c == '-';
 }
@@ -150,9 +154,9 @@ static BOOL IsExponentMark(WCHAR c)
 /* A length as typed into a display value: the integer part, the fraction
    behind a point, and an exponent only seen behind a fraction ("2.5e-1"),
    which divides by ten that many times. */
-static DWORD TextToFixed(const WCHAR *text)
+static DWORD TextToFixed(const TCHAR *text)
 {
-    const WCHAR *p = text;
+    const TCHAR *p = text;
     DWORD whole = 0;
     BOOL point = FALSE;
 
@@ -161,8 +165,8 @@ static DWORD TextToFixed(const WCHAR *text)
         point = TRUE;
     } else {
         whole = ReadDecimal(p);
-        const WCHAR *dot = wcschr(p, '.');
-        if (dot) {
+        const TCHAR *dot = FindCharOf(p, TEXT("."));
+        if (*dot) {
             p = dot + 1;
             point = TRUE;
         }
@@ -172,15 +176,15 @@ static DWORD TextToFixed(const WCHAR *text)
     if (point) {
         while (IsExponentMark(*p))
             p++;
-        const WCHAR *token = p;
+        const TCHAR *token = p;
         while (*p && !IsExponentMark(*p))
             p++;
         /* The digits that fit; finer ones are below any count. */
-        WCHAR kept[MAX_FRACTION_DIGITS + 1];
-        lstrcpynW(kept, token,
-                  p - token < MAX_FRACTION_DIGITS ? (int)(p - token) + 1 : MAX_FRACTION_DIGITS + 1);
+        TCHAR kept[MAX_FRACTION_DIGITS + 1];
+        lstrcpyn(kept, token,
+                 p - token < MAX_FRACTION_DIGITS ? (int)(p - token) + 1 : MAX_FRACTION_DIGITS + 1);
         fraction = ReadDecimal(kept);
-        digits = (DWORD)lstrlenW(kept);
+        digits = (DWORD)lstrlen(kept);
         /* An exponent is only seen behind a fraction. */
         while (IsExponentMark(*p) || *p == '.')
             p++;
@@ -199,11 +203,14 @@ static DWORD TextToFixed(const WCHAR *text)
 
 /* At least one digit, one point, and 'e' only as the start of "e-". The
    digits are the ASCII ones, the only ones the number is read with: others
-   that the system counts as digits would read as nothing. */
-static BOOL IsNumberText(const WCHAR *text)
+   that the system counts as digits (a full-width one, two bytes of a
+   double-byte code page) would read as nothing. */
+static BOOL IsNumberText(const TCHAR *text)
 {
     BOOL point = FALSE, digit = FALSE;
-    for (const WCHAR *p = text; *p; p++) {
+    for (const TCHAR *p = text; *p; p = CharNext(p)) {
+        if (!IsSingleChar(p))
+            return FALSE;
         if (*p >= '0' && *p <= '9') {
             digit = TRUE;
             continue;
@@ -241,7 +248,7 @@ static int Refuse(void)
     return 1;
 }
 
-int ParseTabletValue(WCHAR *text, DWORD *stored, int units, int kind)
+int ParseTabletValue(TCHAR *text, DWORD *stored, int units, int kind)
 {
     if (!text[0])
         return 1;
@@ -250,15 +257,15 @@ int ParseTabletValue(WCHAR *text, DWORD *stored, int units, int kind)
     BOOL usable = ReadTabletAxis(kind, &axis);
     DWORD extent = (DWORD)(axis.axMax - axis.axMin);
 
-    WCHAR suffix[SIGN_LEN];
+    TCHAR suffix[SIGN_LEN];
     LoadUnitSign(units, 0, suffix);
     StripBlanks(suffix);
     StripBlanks(text);
     if (!text[0])
         return 1;
-    int length = lstrlenW(text), suffixLength = lstrlenW(suffix);
-    if (length >= suffixLength && lstrcmpW(text + length - suffixLength, suffix) == 0)
-        text[length - suffixLength] = 0;
+    TCHAR *sign = FindTail(text, suffix);
+    if (sign)
+        *sign = 0;
 
     if (!IsNumberText(text))
         return Refuse();

@@ -50,7 +50,7 @@ struct SetAreaInfo {
     LONG saved[4];
     WORD state; /* SA_ flags */
 
-    HCTX context; /* the pen-pointing context while the control has the focus */
+    HCTX context;            /* the pen-pointing context while the control has the focus */
     AXIS captureX, captureY; /* the axes it was opened over: packets need not ask */
     UINT firstCursor, cursorTypes;
     /* Per cursor type of the device: bit n set when physical button n clicks left. */
@@ -228,7 +228,7 @@ static void SETAREA_OpenPointingContext(SetAreaInfo *info, BOOL open)
     if (info->context)
         return;
 
-    LOGCONTEXTW lc;
+    LOGCONTEXT lc;
     ZeroMemory(&lc, sizeof(lc));
     WTInfoCopy(WTI_DEFCONTEXT, 0, &lc, sizeof(lc));
     ReadAxes(&info->captureX, &info->captureY);
@@ -248,7 +248,7 @@ static void SETAREA_OpenPointingContext(SetAreaInfo *info, BOOL open)
     lc.lcInExtY = y.axMax - y.axMin;
     lc.lcOutOrgX = lc.lcOutOrgY = 0;
     lc.lcOutExtY = -(y.axMax - y.axMin);
-    info->context = WTOpenW(info->self, &lc, TRUE);
+    info->context = WTOpen(info->self, &lc, TRUE);
     SETAREA_ComputeClickMasks(info);
 }
 
@@ -256,7 +256,7 @@ static void SETAREA_OpenPointingContext(SetAreaInfo *info, BOOL open)
 static HBITMAP MakeCrosshair(int cx, int cy)
 {
     HBITMAP bitmap = CreateBitmap(cx, cy, 1, 1, NULL);
-    HDC display = CreateDCW(L"DISPLAY", NULL, NULL, NULL);
+    HDC display = CreateDC(TEXT("DISPLAY"), NULL, NULL, NULL);
     HDC mem = CreateCompatibleDC(display);
     HGDIOBJ oldBitmap = SelectObject(mem, bitmap);
     HGDIOBJ oldPen = SelectObject(mem, GetStockObject(WHITE_PEN));
@@ -292,8 +292,8 @@ static void SETAREA_FollowPen(SetAreaInfo *info, POINT p)
     info->caretPending = !info->caretShown || info->caretDue.x != info->caretAt.x ||
                          info->caretDue.y != info->caretAt.y;
     MSG newer;
-    if (info->caretPending && !PeekMessageW(&newer, info->self, WT_PACKET(WT_DEFBASE),
-                                            WT_PACKET(WT_DEFBASE), PM_NOREMOVE | PM_NOYIELD))
+    if (info->caretPending && !PeekMessage(&newer, info->self, WT_PACKET(WT_DEFBASE),
+                                           WT_PACKET(WT_DEFBASE), PM_NOREMOVE | PM_NOYIELD))
         SETAREA_PlaceCaret(info);
 }
 

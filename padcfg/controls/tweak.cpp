@@ -99,12 +99,12 @@ static LRESULT CALLBACK BuddyEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM
 {
     TweakInfo *tweak = FindTweakOf(edit);
     /* Without its Tweak the edit still answers as an edit. */
-    WNDPROC own = tweak ? tweak->buddyProc : (WNDPROC)GetClassLongPtrW(edit, GCLP_WNDPROC);
+    WNDPROC own = tweak ? tweak->buddyProc : (WNDPROC)GetClassLongPtr(edit, GCLP_WNDPROC);
 
     switch (msg) {
     case WM_DESTROY:
         if (tweak)
-            SendMessageW(tweak->self, CM_WRITE, 0, 0);
+            SendMessage(tweak->self, CM_WRITE, 0, 0);
         break;
     case WM_KEYDOWN:
     case WM_KEYUP:
@@ -117,7 +117,7 @@ static LRESULT CALLBACK BuddyEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM
         }
         break;
     }
-    return CallWindowProcW(own, edit, msg, wParam, lParam);
+    return CallWindowProc(own, edit, msg, wParam, lParam);
 }
 
 /* One 1-bit arrow pointing up; the lower arrow is the same image stretched

@@ -89,17 +89,17 @@ static void SendArea(SetupState *st, BOOL post)
 {
     HWND control = GetDlgItem(st->hDlg, IDC_AREA);
     if (post)
-        PostMessageW(control, CM_WRITE, 0, (LPARAM)&st->working.left);
+        PostMessage(control, CM_WRITE, 0, (LPARAM)&st->working.left);
     else
-        SendMessageW(control, CM_WRITE, 0, (LPARAM)&st->working.left);
+        SendMessage(control, CM_WRITE, 0, (LPARAM)&st->working.left);
 }
 
 static void ShowField(HWND hDlg, int bit, const AreaRect *a, int units)
 {
     HWND edit = GetDlgItem(hDlg, s_fields[bit].edit);
-    SendMessageW(edit, EM_LIMITTEXT, FIELD_LIMIT, 0);
-    const WCHAR *text = FormatTabletValue(FieldValue(a, bit), units, s_fields[bit].vertical);
-    SetWindowTextW(edit, text ? text : L"");
+    SendMessage(edit, EM_LIMITTEXT, FIELD_LIMIT, 0);
+    const TCHAR *text = FormatTabletValue(FieldValue(a, bit), units, s_fields[bit].vertical);
+    SetWindowText(edit, text ? text : TEXT(""));
 }
 
 void ShowAreaFields(SetupState *st, BOOL all)
@@ -120,9 +120,9 @@ void ShowAreaFields(SetupState *st, BOOL all)
 
 static void ShowStatus(HWND hDlg, UINT stringId)
 {
-    WCHAR text[STATUS_LEN];
+    TCHAR text[STATUS_LEN];
     LoadText(stringId, text, STATUS_LEN);
-    SetDlgItemTextW(hDlg, IDC_STATUS, text);
+    SetDlgItemText(hDlg, IDC_STATUS, text);
 }
 
 static DWORD Recentre(DWORD p, DWORD s0, DWORD s, DWORD extent)
@@ -301,7 +301,7 @@ void PrepareAreaControl(SetupState *st)
     DWORD axisRatio = Proportion(TabletToDisplay(1000, u, KIND_Y), TabletToDisplay(1000, u, 0));
 
     /* The screen's proportions, in millimetres and in pixels. */
-    HDC ic = CreateICW(L"DISPLAY", NULL, NULL, NULL);
+    HDC ic = CreateIC(TEXT("DISPLAY"), NULL, NULL, NULL);
     int horz = GetDeviceCaps(ic, HORZSIZE), vert = GetDeviceCaps(ic, VERTSIZE);
     int ax = GetDeviceCaps(ic, ASPECTX), ay = GetDeviceCaps(ic, ASPECTY);
     if (ic)
@@ -366,14 +366,14 @@ static void TakeFieldValue(SetupState *st, int bit, DWORD v)
 
 static void OnTypedValue(SetupState *st, int bit)
 {
-    WCHAR text[PARSE_TEXT_LEN];
+    TCHAR text[PARSE_TEXT_LEN];
     HWND edit = GetDlgItem(st->hDlg, s_fields[bit].edit);
     /* A field only passed through still shows the area rounded to hundredths;
        read back, that text would move the area by the rounding although
        nothing was typed. */
-    if (!SendMessageW(edit, EM_GETMODIFY, 0, 0))
+    if (!SendMessage(edit, EM_GETMODIFY, 0, 0))
         return;
-    if (GetWindowTextW(edit, text, PARSE_TEXT_LEN) <= 0)
+    if (GetWindowText(edit, text, PARSE_TEXT_LEN) <= 0)
         text[0] = 0;
 
     DWORD v = FieldValue(AreaOf(&st->working), bit);
@@ -440,7 +440,7 @@ static BOOL OnAreaControl(SetupState *st, int code)
     case SAN_WHOLE:
     case SAN_CHANGED: {
         AreaRect q = {0, 0, 0, 0};
-        SendDlgItemMessageW(st->hDlg, IDC_AREA, CM_READ, 0, (LPARAM)&q);
+        SendDlgItemMessage(st->hDlg, IDC_AREA, CM_READ, 0, (LPARAM)&q);
         TakeControlArea(st, code == SAN_CHANGED ? g_panel.keepAspect : 0, &q);
         ShowNewArea(st);
         return TRUE;
@@ -456,7 +456,7 @@ static BOOL OnAreaControl(SetupState *st, int code)
         return TRUE;
     case SAN_CANCELLED:
     case SAN_FOCUS_LEFT:
-        SetDlgItemTextW(st->hDlg, IDC_STATUS, L" ");
+        SetDlgItemText(st->hDlg, IDC_STATUS, TEXT(" "));
         return TRUE;
     case SAN_OUT_OF_RANGE:
         ShowStatus(st->hDlg, IDS_OUT_OF_RANGE);
@@ -477,7 +477,7 @@ BOOL OnAreaCommand(SetupState *st, int id, int code)
     case IDC_UNITS:
         if (code != CBN_SELCHANGE)
             return FALSE;
-        if (SendDlgItemMessageW(st->hDlg, IDC_UNITS, CB_GETCURSEL, 0, 0) == UNITS_CENTIMETERS)
+        if (SendDlgItemMessage(st->hDlg, IDC_UNITS, CB_GETCURSEL, 0, 0) == UNITS_CENTIMETERS)
             st->setupUnits = UNITS_CENTIMETERS;
         else
             st->setupUnits = UNITS_INCHES;

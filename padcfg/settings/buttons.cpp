@@ -15,20 +15,20 @@
 static void FillButtonNames(HWND list)
 {
     UINT c = WTI_CURSORS + GetActiveCursor();
-    UINT bytes = WTInfoW(c, CSR_BTNNAMES, NULL);
+    UINT bytes = WTInfo(c, CSR_BTNNAMES, NULL);
     if (bytes == 0 || bytes > WINTAB_MAX_ANSWER)
         return;
-    UINT chars = bytes / sizeof(WCHAR) + 2;
-    WCHAR *names = (WCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, chars * sizeof(WCHAR));
+    UINT chars = bytes / sizeof(TCHAR) + 2;
+    TCHAR *names = (TCHAR *)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, chars * sizeof(TCHAR));
     if (!names)
         return;
     WTInfoText(c, CSR_BTNNAMES, names, chars);
-    const WCHAR *const end = names + chars;
+    const TCHAR *const end = names + chars;
     int n = 0;
-    for (WCHAR *p = names; p < end && *p && n < BUTTON_MAP_SIZE; n++) {
+    for (TCHAR *p = names; p < end && *p && n < BUTTON_MAP_SIZE; n++) {
         BlankControlCharacters(p);
-        SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)p);
-        p += lstrlenW(p) + 1;
+        SendMessage(list, CB_ADDSTRING, 0, (LPARAM)p);
+        p += lstrlen(p) + 1;
     }
     HeapFree(GetProcessHeap(), 0, names);
 }
@@ -43,9 +43,9 @@ void FillButtonLists(SetupState *st)
 
 void ShowSelectedAction(SetupState *st)
 {
-    SendDlgItemMessageW(st->hDlg, IDC_BUTTON_LIST, CB_SETCURSEL, st->selButton, 0);
-    SendDlgItemMessageW(st->hDlg, IDC_ACTION_LIST, CB_SETCURSEL,
-                        st->working.sysButtonMap[st->selButton] & BUTTON_ACTION_MASK, 0);
+    SendDlgItemMessage(st->hDlg, IDC_BUTTON_LIST, CB_SETCURSEL, st->selButton, 0);
+    SendDlgItemMessage(st->hDlg, IDC_ACTION_LIST, CB_SETCURSEL,
+                       st->working.sysButtonMap[st->selButton] & BUTTON_ACTION_MASK, 0);
 }
 
 static void OnDefaultToggle(SetupState *st)
@@ -64,7 +64,7 @@ static void OnDefaultToggle(SetupState *st)
 /* A list's selection, or -1 when it has none or it lies outside limit. */
 static int Selection(HWND hDlg, int id, int limit)
 {
-    LRESULT sel = SendDlgItemMessageW(hDlg, id, CB_GETCURSEL, 0, 0);
+    LRESULT sel = SendDlgItemMessage(hDlg, id, CB_GETCURSEL, 0, 0);
     return sel >= 0 && sel < limit ? (int)sel : -1;
 }
 

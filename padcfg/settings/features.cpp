@@ -17,7 +17,7 @@ struct FeaturesState {
 static void ListCursorTypes(HWND hDlg, FeaturesState *fs)
 {
     HWND list = GetDlgItem(hDlg, IDC_FEAT_CURSORS);
-    WCHAR name[CURSOR_NAME_LEN];
+    TCHAR name[CURSOR_NAME_LEN];
 
     fs->cursorCount = GetDeviceCursors(&fs->firstCursor);
     for (UINT i = 0; i < fs->cursorCount; i++) {
@@ -25,14 +25,14 @@ static void ListCursorTypes(HWND hDlg, FeaturesState *fs)
         if (!WTInfoText(WTI_CURSORS + fs->firstCursor + i, CSR_NAME, name, CURSOR_NAME_LEN))
             LoadText(IDS_UNKNOWN, name, CURSOR_NAME_LEN);
         BlankControlCharacters(name);
-        SendMessageW(list, CB_ADDSTRING, 0, (LPARAM)name);
+        SendMessage(list, CB_ADDSTRING, 0, (LPARAM)name);
     }
 
     /* The type in use is the first active one, as everywhere in the panel. */
     UINT active;
     fs->activeIndex = FindActiveCursor(&active) ? active - fs->firstCursor : NO_ACTIVE;
     fs->selection = fs->activeIndex == NO_ACTIVE ? 0 : fs->activeIndex;
-    SendMessageW(list, CB_SETCURSEL, fs->selection, 0);
+    SendMessage(list, CB_SETCURSEL, fs->selection, 0);
 }
 
 /* Every type in use is switched off, then the chosen one on (the same one
@@ -77,7 +77,7 @@ INT_PTR CALLBACK FeaturesDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lPar
         if (HIWORD(wParam) != CBN_SELCHANGE)
             return FALSE;
         {
-            LRESULT sel = SendDlgItemMessageW(hDlg, IDC_FEAT_CURSORS, CB_GETCURSEL, 0, 0);
+            LRESULT sel = SendDlgItemMessage(hDlg, IDC_FEAT_CURSORS, CB_GETCURSEL, 0, 0);
             if (sel != CB_ERR)
                 fs->selection = (UINT)sel;
         }

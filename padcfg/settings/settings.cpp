@@ -12,10 +12,11 @@
 #include "padcfg.h"
 
 #include <string.h>
-#include <wchar.h>
 
-#define SYSTEM_NAME L"Default System"
+#define SYSTEM_NAME TEXT("Default System")
 #define SYSTEM_NAME_LEN 14 /* any name that begins so is a system context */
+/* The name is English: it is compared so, whatever the user's language. */
+#define SYSTEM_NAME_LOCALE MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT)
 /* Cursor categories run from WTI_CURSORS up to WTI_EXTENSIONS. */
 #define MAX_CURSORS (WTI_EXTENSIONS - WTI_CURSORS)
 
@@ -118,25 +119,31 @@ BOOL ReadButtonMap(UINT cursor, BYTE *map)
     return WTInfoCopy(WTI_CURSORS + cursor, CSR_SYSBTNMAP, map, BUTTON_MAP_SIZE) != 0;
 }
 
-static BOOL IsDeviceSystemContext(const LOGCONTEXTW *ctx)
+/* The name's beginning, in any case; a driver's name need not end inside
+   the record, so no more of it than the beginning is read. */
+static BOOL IsDeviceSystemContext(const LOGCONTEXT *ctx)
 {
-    return _wcsnicmp(ctx->lcName, SYSTEM_NAME, SYSTEM_NAME_LEN) == 0 &&
+    int n = 0;
+    while (n < SYSTEM_NAME_LEN && ctx->lcName[n])
+        n++;
+    return CompareString(SYSTEM_NAME_LOCALE, NORM_IGNORECASE | SORT_STRINGSORT, ctx->lcName, n,
+                         SYSTEM_NAME, SYSTEM_NAME_LEN) == CSTR_EQUAL &&
            ctx->lcDevice == GetTabletDevice();
 }
 
 /* A context as the driver holds it now; FALSE when it is not a system
    context of the device. */
-static BOOL GetSystemContext(HCTX hctx, LOGCONTEXTW *ctx)
+static BOOL GetSystemContext(HCTX hctx, LOGCONTEXT *ctx)
 {
     ZeroMemory(ctx, sizeof(*ctx));
-    WTGetW(hctx, ctx);
+    WTGet(hctx, ctx);
     return IsDeviceSystemContext(ctx);
 }
 
 static BOOL CALLBACK KeepSystemContext(HCTX hctx, LPARAM lParam)
 {
     TabletSource *source = (TabletSource *)lParam;
-    LOGCONTEXTW ctx;
+    LOGCONTEXT ctx;
     if (GetSystemContext(hctx, &ctx) && source->contexts < MAX_SYSTEM_CONTEXTS) {
         source->handles[source->contexts] = hctx;
         source->records[source->contexts++] = ctx;
@@ -179,7 +186,7 @@ static void ReadFrame(TabletFrame *f)
 }
 
 /* Mode, sensitivity and area of a record from a system context. */
-static void SettingsFromContext(const LOGCONTEXTW *ctx, TabletSettings *r)
+static void SettingsFromContext(const LOGCONTEXT *ctx, TabletSettings *r)
 {
     UINT options = ReadUint(WTI_INTERFACE, IFC_CTXOPTIONS);
     BOOL pen = (options & CXO_PEN) && (ctx->lcOptions & CXO_PEN);
@@ -209,7 +216,7 @@ void ReadSettings(TabletSettings *r)
     WTMgrContextEnum(g_hMgr, KeepSystemContext, (LPARAM)source);
     source->defaultHandle = WTMgrDefContext(g_hMgr, TRUE);
     if (source->defaultHandle)
-        WTGetW(source->defaultHandle, &source->defaultRecord);
+        WTGet(source->defaultHandle, &source->defaultRecord);
 
     /* The device's first system context, else the driver's default one. */
     if (source->contexts)
@@ -278,7 +285,7 @@ static void ApplyButtonMap(TabletSettings *r)
 struct ContextWrite {
     const TabletSource *source;
     UINT changed;
-    LOGCONTEXTW values; /* the changed settings, in context fields */
+    LOGCONTEXT values; /* the changed settings, in context fields */
 };
 
 static UINT ChangedSettings(const TabletSettings *r)
@@ -299,7 +306,7 @@ static UINT ChangedSettings(const TabletSettings *r)
     return changed;
 }
 
-static void ChangeContext(const ContextWrite *w, LOGCONTEXTW *ctx)
+static void ChangeContext(const ContextWrite *w, LOGCONTEXT *ctx)
 {
     if (w->changed & CHANGED_MODE)
         ctx->lcSysMode = w->values.lcSysMode;
@@ -317,21 +324,21 @@ static void ChangeContext(const ContextWrite *w, LOGCONTEXTW *ctx)
 
 /* A context takes the changed settings on top of what it held when the
    record was read (what it holds now, when it was not among those read). */
-static void WriteContext(const ContextWrite *w, HCTX hctx, const LOGCONTEXTW *now,
-                         const HCTX *handles, const LOGCONTEXTW *records, UINT count)
+static void WriteContext(const ContextWrite *w, HCTX hctx, const LOGCONTEXT *now,
+                         const HCTX *handles, const LOGCONTEXT *records, UINT count)
 {
-    LOGCONTEXTW ctx = *now;
+    LOGCONTEXT ctx = *now;
     for (UINT i = 0; i < count; i++)
         if (handles[i] == hctx)
             ctx = records[i];
     ChangeContext(w, &ctx);
-    WTSetW(hctx, &ctx);
+    WTSet(hctx, &ctx);
 }
 
 static BOOL CALLBACK WriteSystemContext(HCTX hctx, LPARAM lParam)
 {
     const ContextWrite *w = (const ContextWrite *)lParam;
-    LOGCONTEXTW now;
+    LOGCONTEXT now;
     if (GetSystemContext(hctx, &now))
         WriteContext(w, hctx, &now, w->source->handles, w->source->records, w->source->contexts);
     return TRUE;
@@ -366,9 +373,9 @@ void ApplySettings(TabletSettings *r)
     WTMgrContextEnum(g_hMgr, WriteSystemContext, (LPARAM)&w);
     HCTX defaultContext = WTMgrDefContext(g_hMgr, TRUE);
     if (defaultContext) {
-        LOGCONTEXTW now;
+        LOGCONTEXT now;
         ZeroMemory(&now, sizeof(now));
-        WTGetW(defaultContext, &now);
+        WTGet(defaultContext, &now);
         WriteContext(&w, defaultContext, &now, &r->source.defaultHandle, &r->source.defaultRecord,
                      r->source.defaultHandle ? 1 : 0);
     }
@@ -419,11 +426,11 @@ BOOL CommitSettings(HWND hwnd, TabletSettings *r)
         return TRUE;
 
     ApplySettings(&saved);
-    WCHAR text[2 * MESSAGE_LEN], caption[MESSAGE_LEN];
+    TCHAR text[2 * MESSAGE_LEN], caption[MESSAGE_LEN];
     int length = LoadText(IDS_WILL_DISABLE, text, MESSAGE_LEN);
     LoadText(LostButtonsText(lost), text + length, MESSAGE_LEN);
     LoadText(IDS_WARNING, caption, MESSAGE_LEN);
-    if (MessageBoxW(hwnd, text, caption, MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) != IDOK)
+    if (MessageBox(hwnd, text, caption, MB_OKCANCEL | MB_ICONWARNING | MB_DEFBUTTON2) != IDOK)
         return FALSE;
     ApplySettings(r);
     return TRUE;

@@ -24,7 +24,7 @@ static DWORD PercentOf(const SetupState *st, FIX32 sensitivity)
 
 /* The working sensitivity becomes what the percentage stands for; the
    percentage's text, for the field. */
-static const WCHAR *SensitivityText(SetupState *st)
+static const TCHAR *SensitivityText(SetupState *st)
 {
     if (st->sensPercent == st->percentAtEntry) {
         /* The percentage shown at opening stands for the driver's own value,
@@ -40,34 +40,35 @@ static const WCHAR *SensitivityText(SetupState *st)
         if (v != MULDIV_FAILED)
             st->working.sensitivity = v / 100;
     }
-    wsprintfW(st->sensText, L"%d%%", (int)st->sensPercent);
+    wsprintf(st->sensText, TEXT("%d%%"), (int)st->sensPercent);
     return st->sensText;
 }
 
 static void SetSensitivityText(SetupState *st)
 {
-    SetDlgItemTextW(st->hDlg, IDC_SENS_EDIT, SensitivityText(st));
+    SetDlgItemText(st->hDlg, IDC_SENS_EDIT, SensitivityText(st));
 }
 
-/* Typed text: digits, optionally followed by a percent sign. */
-static void ParseSensitivity(SetupState *st, WCHAR *text)
+/* Typed text: digits, optionally followed by a percent sign. A double-byte
+   character (a full-width digit among them) is no digit. */
+static void ParseSensitivity(SetupState *st, TCHAR *text)
 {
-    int n = lstrlenW(text);
-    if (n == 0)
+    if (!*text)
         return;
-    if (text[n - 1] == L'%')
-        text[--n] = 0;
+    TCHAR *sign = FindTail(text, TEXT("%"));
+    if (sign)
+        *sign = 0;
 
     DWORD v = 0;
-    for (int i = 0; i < n; i++) {
-        WCHAR c = text[i];
-        if (IsCharAlphaW(c) || !IsCharAlphaNumericW(c) || c < L'0' || c > L'9') {
+    for (const TCHAR *p = text; *p; p = CharNext(p)) {
+        TCHAR c = *p;
+        if (!IsSingleChar(p) || IsCharAlpha(c) || !IsCharAlphaNumeric(c) || c < '0' || c > '9') {
             MessageBeep(0);
             return;
         }
         /* Saturates, so that a long run of digits cannot wrap round to a
            small number. */
-        v = v > PERCENT_MAX ? v : v * 10 + (c - L'0');
+        v = v > PERCENT_MAX ? v : v * 10 + (c - '0');
     }
     if (v == 0) {
         MessageBeep(0);
@@ -82,8 +83,8 @@ static void ParseSensitivity(SetupState *st, WCHAR *text)
 
 static void OnSensitivityTyped(SetupState *st)
 {
-    WCHAR text[SENS_INPUT_LEN];
-    if (GetDlgItemTextW(st->hDlg, IDC_SENS_EDIT, text, SENS_INPUT_LEN) <= 0)
+    TCHAR text[SENS_INPUT_LEN];
+    if (GetDlgItemText(st->hDlg, IDC_SENS_EDIT, text, SENS_INPUT_LEN) <= 0)
         text[0] = 0;
     ParseSensitivity(st, text);
     SetSensitivityText(st);
@@ -108,9 +109,9 @@ static void FillSetupDialog(SetupState *st)
                      r->trackingMode ? IDC_ABSOLUTE : IDC_RELATIVE);
 
     HWND sens = GetDlgItem(hDlg, IDC_SENS_EDIT);
-    SendMessageW(sens, EM_LIMITTEXT, 4, 0);
-    SetWindowTextW(sens, SensitivityText(st));
-    SendDlgItemMessageW(hDlg, IDC_SENS_SPIN, CM_WRITE, (WPARAM)sens, 0);
+    SendMessage(sens, EM_LIMITTEXT, 4, 0);
+    SetWindowText(sens, SensitivityText(st));
+    SendDlgItemMessage(hDlg, IDC_SENS_SPIN, CM_WRITE, (WPARAM)sens, 0);
 
     CheckDlgButton(hDlg, IDC_DEFAULT_BUTTONS, r->defaultButtons ? BST_CHECKED : BST_UNCHECKED);
     ShowSelectedAction(st);
@@ -118,12 +119,12 @@ static void FillSetupDialog(SetupState *st)
     CheckDlgButton(hDlg, IDC_WHOLE_TABLET, r->wholeTablet ? BST_CHECKED : BST_UNCHECKED);
     if (GetDlgItem(hDlg, IDC_KEEP_ASPECT))
         CheckDlgButton(hDlg, IDC_KEEP_ASPECT, g_panel.keepAspect ? BST_CHECKED : BST_UNCHECKED);
-    SendDlgItemMessageW(hDlg, IDC_UNITS, CB_SETCURSEL, st->setupUnits, 0);
+    SendDlgItemMessage(hDlg, IDC_UNITS, CB_SETCURSEL, st->setupUnits, 0);
 
     ShowAreaFields(st, TRUE);
     for (int e = IDC_WIDTH; e <= IDC_BOTTOM; e += 3)
-        SendDlgItemMessageW(hDlg, e + 1, CM_WRITE, (WPARAM)GetDlgItem(hDlg, e), 0);
-    SendDlgItemMessageW(hDlg, IDC_AREA, CM_WRITE, 0, (LPARAM)&r->left);
+        SendDlgItemMessage(hDlg, e + 1, CM_WRITE, (WPARAM)GetDlgItem(hDlg, e), 0);
+    SendDlgItemMessage(hDlg, IDC_AREA, CM_WRITE, 0, (LPARAM)&r->left);
 
     EnableControlRange(hDlg, IDC_SENS_LABEL, IDC_SENS_SPIN, r->trackingMode == 0);
     EnableControlRange(hDlg, IDC_ACTION_LIST, IDC_ACTION_LIST, !r->defaultButtons);
@@ -165,8 +166,8 @@ static void PressFeedback(HWND hDlg, int id)
     if (GetFocus() == button)
         return;
     SetFocus(button);
-    SendMessageW(button, BM_SETSTATE, TRUE, 0);
-    SendMessageW(button, BM_SETSTATE, FALSE, 0);
+    SendMessage(button, BM_SETSTATE, TRUE, 0);
+    SendMessage(button, BM_SETSTATE, FALSE, 0);
 }
 
 static void OnRevert(SetupState *st)

@@ -7,38 +7,36 @@
 
 #define PROMPT_LEN 200 /* the restart prompt, whole */
 
-
 /* Logs the user off after the restart prompt; one place, so that tests can
    put a recorder here and no test can end the session. */
 BOOL(WINAPI *g_exitWindowsEx)(UINT flags, DWORD reserved) = ExitWindowsEx;
 
-static const WCHAR s_separators[] = L" \t\r\n,;";
+static const TCHAR s_separators[] = TEXT(" \t\r\n,;");
 
 /* The driver names its version after the word "Version" or "version": the
    word's own token is passed over and the next one taken, cut off in place.
    Returns null when the name carries no version. */
-static WCHAR *FindVersionToken(WCHAR *name)
+static TCHAR *FindVersionToken(TCHAR *name)
 {
     /* Without its first letter the word matches in either case. */
-    WCHAR *word = wcsstr(name, L"ersion");
+    TCHAR *word = FindInText(name, TEXT("ersion"));
     if (!word)
         return NULL;
 
-    WCHAR *token = word + wcscspn(word, s_separators);
-    token += wcsspn(token, s_separators);
+    TCHAR *token = SkipCharsOf(FindCharOf(word, s_separators), s_separators);
     if (!*token)
         return NULL;
-    token[wcscspn(token, s_separators)] = 0;
+    *FindCharOf(token, s_separators) = 0;
     return token;
 }
 
 /* The version takes the place of the driver line's "%s", however long. */
 static void ShowDriverVersion(HWND hDlg)
 {
-    WCHAR name[DEVICE_NAME_LEN] = L"";
+    TCHAR name[DEVICE_NAME_LEN] = TEXT("");
     WTInfoText(WTI_DEVICES + GetTabletDevice(), DVC_NAME, name, DEVICE_NAME_LEN);
 
-    const WCHAR *version = FindVersionToken(name);
+    const TCHAR *version = FindVersionToken(name);
     if (!version) {
         LoadText(IDS_UNKNOWN, name, DEVICE_NAME_LEN);
         version = name;

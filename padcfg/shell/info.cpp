@@ -8,21 +8,15 @@
  */
 #include "padcfg.h"
 
-#include <wchar.h>
-
 #define LINE_LEN 80
-#define FORMAT_MARK L"ormat: " /* "Format: " or "format: " */
+#define FORMAT_MARK TEXT("ormat: ") /* "Format: " or "format: " */
+#define SEPARATORS TEXT(";\r\n")
 
 /* The dialog's one piece of state, the units chosen in it, is its DWLP_USER
    value; it reaches the panel's units only through OK. */
 static WORD UnitsOf(HWND dlg)
 {
     return (WORD)GetWindowLongPtr(dlg, DWLP_USER);
-}
-
-static BOOL IsSeparator(WCHAR c)
-{
-    return c == ';' || c == '\r' || c == '\n';
 }
 
 void FillTemplateLine(HWND dlg, int id, LPCTSTR arg, int chars)
@@ -32,35 +26,28 @@ void FillTemplateLine(HWND dlg, int id, LPCTSTR arg, int chars)
         return;
     wsprintf(whole, templ, arg);
     if (chars < TEMPLATE_LINE_LEN)
-        whole[chars - 1] = 0;
+        EndTextWithin(whole, chars - 1);
     SetDlgItemText(dlg, id, whole);
 }
 
 static void ShowIdentification(HWND dlg)
 {
-    WCHAR name[DEVICE_NAME_LEN] = L"";
+    TCHAR name[DEVICE_NAME_LEN] = TEXT("");
     WTInfoText(WTI_DEVICES + GetTabletDevice(), DVC_NAME, name, DEVICE_NAME_LEN);
 
     /* The first part, after any separators in front of it. */
-    WCHAR *p = name;
-    while (IsSeparator(*p))
-        p++;
-    while (*p && !IsSeparator(*p))
-        p++;
-    WCHAR *rest = p;
-    if (*p)
+    TCHAR *rest = FindCharOf(SkipCharsOf(name, SEPARATORS), SEPARATORS);
+    if (*rest)
         *rest++ = 0;
     /* Line breaks in front of the first part stay, as blanks. */
     BlankControlCharacters(name);
-    SetDlgItemTextW(dlg, IDC_INFO_ID, name);
+    SetDlgItemText(dlg, IDC_INFO_ID, name);
 
-    WCHAR unknown[LINE_LEN];
-    WCHAR *format = wcsstr(rest, FORMAT_MARK);
+    TCHAR unknown[LINE_LEN];
+    TCHAR *format = FindInText(rest, FORMAT_MARK);
     if (format) {
-        format += lstrlenW(FORMAT_MARK);
-        for (p = format; *p && !IsSeparator(*p); p++)
-            ;
-        *p = 0;
+        format += lstrlen(FORMAT_MARK);
+        *FindCharOf(format, SEPARATORS) = 0;
         BlankControlCharacters(format);
     } else {
         LoadText(IDS_UNKNOWN, unknown, LINE_LEN);
@@ -76,12 +63,12 @@ static void ShowValues(HWND dlg)
     /* The position is the kind: X and Y lengths, then X and Y resolutions. */
     const DWORD values[] = {GetTabletWidth(), GetTabletHeight(), 1, 1};
     for (int kind = 0; kind < 4; kind++)
-        SetDlgItemTextW(dlg, ids[kind], FormatTabletValue(values[kind], units, kind));
+        SetDlgItemText(dlg, ids[kind], FormatTabletValue(values[kind], units, kind));
 }
 
 /* The name stays from one call to the next: with no cursor active, or one
    whose name cannot be read, the one found last in this run is the answer. */
-static const WCHAR *GetActiveCursorName(void)
+static const TCHAR *GetActiveCursorName(void)
 {
     UINT cursor;
     if (FindActiveCursor(&cursor)) {
@@ -99,7 +86,7 @@ static void OnInitDialog(HWND dlg)
 
     HWND list = GetDlgItem(dlg, IDC_INFO_UNITS);
     AddStringsToList(list, IDS_INCHES, IDS_CENTIMETERS);
-    SendMessageW(list, CB_SETCURSEL, UnitsOf(dlg), 0);
+    SendMessage(list, CB_SETCURSEL, UnitsOf(dlg), 0);
     ShowValues(dlg);
 }
 
@@ -123,7 +110,7 @@ INT_PTR CALLBACK InfoDlgProc(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam)
         case IDC_INFO_UNITS: {
             if (HIWORD(wParam) != CBN_SELCHANGE)
                 return FALSE;
-            LRESULT sel = SendDlgItemMessageW(hDlg, IDC_INFO_UNITS, CB_GETCURSEL, 0, 0);
+            LRESULT sel = SendDlgItemMessage(hDlg, IDC_INFO_UNITS, CB_GETCURSEL, 0, 0);
             if (sel != CB_ERR)
                 SetWindowLongPtr(hDlg, DWLP_USER, (WORD)sel);
             ShowValues(hDlg);

@@ -6,7 +6,7 @@
 #include "padcfg.h"
 
 HINSTANCE g_hInst;
-WCHAR g_szCaption[CAPTION_LEN];
+TCHAR g_szCaption[CAPTION_LEN];
 HMGR g_hMgr;
 HWND g_focusTile;
 PanelState g_panel;
@@ -49,9 +49,9 @@ void AddStringsToList(HWND list, UINT first, UINT last)
 
 void ShowErrorBox(HWND owner, UINT stringId)
 {
-    WCHAR text[MESSAGE_LEN];
+    TCHAR text[MESSAGE_LEN];
     LoadText(stringId, text, MESSAGE_LEN);
-    MessageBoxW(owner, text, g_szCaption, MB_ICONERROR);
+    MessageBox(owner, text, g_szCaption, MB_ICONERROR);
 }
 
 void *NewDialogRecord(HWND hDlg, SIZE_T size)
@@ -78,7 +78,7 @@ static LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 /* A copy that is already running is brought forward instead of starting twice. */
 static BOOL ActivateRunningCopy(void)
 {
-    HWND main = FindWindowW(g_szCaption, g_szCaption);
+    HWND main = FindWindow(g_szCaption, g_szCaption);
     if (!main)
         return FALSE;
 
@@ -107,7 +107,7 @@ BOOL InitApplication(HINSTANCE hInstance, HINSTANCE hPrevInstance)
         return FALSE;
 
     /* The first Wintab call loads the library. */
-    if (WTInfoW(0, 0, NULL) == 0) {
+    if (WTInfo(0, 0, NULL) == 0) {
         ShowErrorBox(NULL, IDS_NO_DRIVER);
         return FALSE;
     }
@@ -115,28 +115,28 @@ BOOL InitApplication(HINSTANCE hInstance, HINSTANCE hPrevInstance)
     if (!RegisterSetAreaClass(hInstance) || !RegisterTweakClass(hInstance))
         return FALSE;
 
-    WNDCLASSW wc;
+    WNDCLASS wc;
     ZeroMemory(&wc, sizeof(wc));
     wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
     wc.lpfnWndProc = TileWndProc;
     wc.cbWndExtra = TILE_SLOTS * sizeof(LONG_PTR);
     wc.hInstance = hInstance;
-    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
     wc.hbrBackground = (HBRUSH)GetStockObject(NULL_BRUSH);
     wc.lpszClassName = TILE_CLASS;
-    if (!RegisterClassW(&wc))
+    if (!RegisterClass(&wc))
         return FALSE;
 
     ZeroMemory(&wc, sizeof(wc));
     wc.style = CS_VREDRAW | CS_HREDRAW;
     wc.lpfnWndProc = MainWndProc;
     wc.hInstance = hInstance;
-    wc.hIcon = LoadIconW(hInstance, MAKEINTRESOURCEW(IDI_PADCFG));
-    wc.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    wc.hIcon = LoadIcon(hInstance, MAKEINTRESOURCE(IDI_PADCFG));
+    wc.hCursor = LoadCursor(NULL, IDC_ARROW);
     wc.hbrBackground = (HBRUSH)(COLOR_APPWORKSPACE + 1);
-    wc.lpszMenuName = MAKEINTRESOURCEW(IDM_MAIN);
+    wc.lpszMenuName = MAKEINTRESOURCE(IDM_MAIN);
     wc.lpszClassName = g_szCaption;
-    return RegisterClassW(&wc) != 0;
+    return RegisterClass(&wc) != 0;
 }
 
 BOOL InitInstance(HINSTANCE hInstance, int nCmdShow)
@@ -149,9 +149,8 @@ BOOL InitInstance(HINSTANCE hInstance, int nCmdShow)
     RECT rc = {0, 0, 9 * GetSystemMetrics(SM_CXICON), 2 * GetSystemMetrics(SM_CYICON)};
     AdjustWindowRectEx(&rc, style, TRUE, 0);
 
-    HWND hwnd =
-        CreateWindowExW(0, g_szCaption, g_szCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
-                        rc.right - rc.left, rc.bottom - rc.top, NULL, NULL, hInstance, NULL);
+    HWND hwnd = CreateWindowEx(0, g_szCaption, g_szCaption, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                               rc.right - rc.left, rc.bottom - rc.top, NULL, NULL, hInstance, NULL);
     if (!hwnd)
         return FALSE;
 
@@ -188,7 +187,7 @@ static LRESULT OnTileNotify(UINT code, HWND tile)
     case TN_QUERYFOCUS:
         return (LRESULT)g_focusTile;
     case TN_OPEN:
-        SendMessageW(GetParent(tile), WM_COMMAND, GetDlgCtrlID(tile) + TILE_TO_COMMAND, 0);
+        SendMessage(GetParent(tile), WM_COMMAND, GetDlgCtrlID(tile) + TILE_TO_COMMAND, 0);
         return 0;
     }
     return 0;
@@ -205,7 +204,7 @@ static void OpenTileDialog(HWND hwnd, WPARAM wParam, LPARAM lParam)
     if (record->preOpen && record->preOpen(hwnd, WM_COMMAND, wParam, lParam))
         return;
     if (record->dialogProc)
-        DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(record->templateId), hwnd, record->dialogProc, 0);
+        DialogBoxParam(g_hInst, MAKEINTRESOURCE(record->templateId), hwnd, record->dialogProc, 0);
 }
 
 static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
@@ -225,7 +224,7 @@ static LRESULT OnCommand(HWND hwnd, WPARAM wParam, LPARAM lParam)
         DestroyWindow(hwnd);
         break;
     case IDM_ABOUT:
-        DialogBoxParamW(g_hInst, MAKEINTRESOURCEW(IDD_ABOUT), hwnd, AboutDlgProc, 0);
+        DialogBoxParam(g_hInst, MAKEINTRESOURCE(IDD_ABOUT), hwnd, AboutDlgProc, 0);
         break;
     default:
         if (id >= IDM_HELP_FIRST && id <= IDM_HELP_LAST)
@@ -266,10 +265,10 @@ static LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
         LRESULT result = OnCommand(hwnd, wParam, lParam);
         if (s_closeDue && !WintabCallInProgress()) {
             s_closeDue = FALSE;
-            PostMessageW(hwnd, WM_CLOSE, 0, 0);
+            PostMessage(hwnd, WM_CLOSE, 0, 0);
         }
         return result;
     }
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return DefWindowProc(hwnd, msg, wParam, lParam);
 }

@@ -11,32 +11,32 @@
 
 static HWND GetSlot(HWND tile, int slot)
 {
-    return (HWND)GetWindowLongPtrW(tile, slot * sizeof(LONG_PTR));
+    return (HWND)GetWindowLongPtr(tile, slot * sizeof(LONG_PTR));
 }
 
 static void SetSlot(HWND tile, int slot, LONG_PTR value)
 {
-    SetWindowLongPtrW(tile, slot * sizeof(LONG_PTR), value);
+    SetWindowLongPtr(tile, slot * sizeof(LONG_PTR), value);
 }
 
 static HWND CreateOneTile(HWND parent, TileRecord *record, int row, int col)
 {
-    HINSTANCE hInstance = (HINSTANCE)GetWindowLongPtrW(parent, GWLP_HINSTANCE);
+    HINSTANCE hInstance = (HINSTANCE)GetWindowLongPtr(parent, GWLP_HINSTANCE);
     int cx = GetSystemMetrics(SM_CXICON);
     int cy = GetSystemMetrics(SM_CYICON);
-    WCHAR caption[TILE_CAPTION_LEN];
+    TCHAR caption[TILE_CAPTION_LEN];
 
     LoadText(record->captionId, caption, TILE_CAPTION_LEN);
-    record->tile = CreateWindowExW(0, TILE_CLASS, caption, WS_CHILD | WS_CLIPSIBLINGS, col * 3 * cx,
-                                   row * 2 * cy, 3 * cx, 2 * cy, parent, NULL, hInstance, NULL);
+    record->tile = CreateWindowEx(0, TILE_CLASS, caption, WS_CHILD | WS_CLIPSIBLINGS, col * 3 * cx,
+                                  row * 2 * cy, 3 * cx, 2 * cy, parent, NULL, hInstance, NULL);
     if (!record->tile)
         return NULL;
 
-    HICON icon = LoadIconW(hInstance, MAKEINTRESOURCEW(record->iconId));
+    HICON icon = LoadIcon(hInstance, MAKEINTRESOURCE(record->iconId));
     if (!icon)
         return NULL;
     SetSlot(record->tile, TILE_ICON, (LONG_PTR)icon);
-    SetWindowLongPtrW(record->tile, GWLP_ID, record->id);
+    SetWindowLongPtr(record->tile, GWLP_ID, record->id);
     return record->tile;
 }
 
@@ -102,7 +102,7 @@ static void PaintTile(HWND hwnd)
     DrawIcon(hdc, x, y, (HICON)GetSlot(hwnd, TILE_ICON));
 
     HFONT font =
-        CreateFontW(8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, L"Helv");
+        CreateFont(8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, VARIABLE_PITCH | FF_SWISS, TEXT("Helv"));
     if (font) {
         SetBkMode(hdc, TRANSPARENT);
         if ((HWND)NotifyParent(hwnd, TN_QUERYFOCUS) == hwnd) {
@@ -113,16 +113,16 @@ static void PaintTile(HWND hwnd)
             SetBkColor(hdc, GetSysColor(COLOR_APPWORKSPACE));
         }
 
-        WCHAR text[TILE_TEXT_LEN];
-        int len = GetWindowTextW(hwnd, text, TILE_TEXT_LEN);
+        TCHAR text[TILE_TEXT_LEN];
+        int len = GetWindowText(hwnd, text, TILE_TEXT_LEN);
         HFONT oldFont = (HFONT)SelectObject(hdc, font);
         SIZE size;
-        GetTextExtentPoint32W(hdc, text, len, &size);
+        GetTextExtentPoint32(hdc, text, len, &size);
 
         /* The highlight box sits just below the centred icon. */
         int tx = (rc.right - size.cx) / 2, ty = (rc.bottom + cy) / 2;
         FillSolid(hdc, tx, ty, size.cx + 1, size.cy + 1, GetBkColor(hdc));
-        TextOutW(hdc, tx, ty, text, len);
+        TextOut(hdc, tx, ty, text, len);
         SelectObject(hdc, oldFont);
         DeleteObject(font);
     }
@@ -172,5 +172,5 @@ LRESULT CALLBACK TileWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         NotifyParent(hwnd, TN_OPEN);
         return 0;
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return DefWindowProc(hwnd, msg, wParam, lParam);
 }

@@ -19,14 +19,14 @@ static BOOL ReadPacketMode(UINT n, WTPKT *mode)
     return WTInfoCopy(WTI_DEVICES + n, DVC_PKTMODE, mode, sizeof(*mode)) != 0;
 }
 
-static BOOL DeviceNameHolds(UINT n, const WCHAR *fragment)
+static BOOL DeviceNameHolds(UINT n, const TCHAR *fragment)
 {
-    WCHAR name[DEVICE_NAME_LEN];
+    TCHAR name[DEVICE_NAME_LEN];
 
     if (!WTInfoText(WTI_DEVICES + n, DVC_NAME, name, DEVICE_NAME_LEN))
         return FALSE; /* left to the second pass */
-    CharUpperW(name);
-    return wcsstr(name, fragment) != NULL;
+    CharUpper(name);
+    return FindInText(name, fragment) != NULL;
 }
 
 WORD GetTabletDevice(void)
@@ -35,7 +35,7 @@ WORD GetTabletDevice(void)
         return g_panel.tabletDevice;
     g_panel.deviceChosen = TRUE; /* a search that finds nothing is not repeated either */
 
-    WCHAR fragment[FRAGMENT_LEN];
+    TCHAR fragment[FRAGMENT_LEN];
     LoadText(IDS_DEVICE_FRAGMENT, fragment, FRAGMENT_LEN);
 
     for (int pass = 0; pass < 2; pass++) {

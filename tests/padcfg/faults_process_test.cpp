@@ -2,11 +2,15 @@
  * The panel against a misbehaving driver. Every row of the table in
  * faults/README.md names a tablet description of that folder (or the
  * stand-in's built-in tablet) and, when it says so, a variant of the stand-in
- * without one library entry. For each row the real padcfg.exe starts from a
+ * without one library entry. For each row the real panel starts from a
  * folder of its own beside that driver; every dialog is opened as the menu
  * opens it, read as a person reads it, and closed with Escape; then the
  * panel is exited. What each dialog showed must be what the row says, and
  * nothing may crash, hang or show an unprintable character.
+ *
+ * PANEL=penpanel.exe runs the Windows 95 panel in place of padcfg.exe, the
+ * Windows NT one. Under the Japanese locale (LC_CTYPE ja_JP, code page 932)
+ * the table of double-byte names runs instead of the faults.
  *
  * FAULT_CASES=name,name runs only those rows; FAULT_SHOTS and
  * FAULT_HEAP_CHECK: below.
@@ -41,6 +45,20 @@ static std::wstring FaultsDir()
     return PathFromEnvironment(L"FAULTS_DIR");
 }
 
+static std::wstring EnvironmentText(const wchar_t *name)
+{
+    wchar_t buf[MAX_PATH];
+    DWORD n = GetEnvironmentVariableW(name, buf, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::wstring(buf, n) : L"";
+}
+
+/* The panel under test: padcfg.exe, or penpanel.exe (PANEL). */
+static std::wstring PanelExe()
+{
+    std::wstring panel = EnvironmentText(L"PANEL");
+    return panel.empty() ? L"padcfg.exe" : panel;
+}
+
 static std::wstring Trim(const std::wstring &s)
 {
     size_t a = s.find_first_not_of(L" \t\r"), b = s.find_last_not_of(L" \t\r");
@@ -56,8 +74,8 @@ static std::wstring WithoutBackticks(std::wstring s)
     return out;
 }
 
-/* The rows of the table that starts with the header "| Case |". */
-static std::vector<FaultCase> ReadTable(const std::wstring &file)
+/* The rows of the table whose header starts so ("| Case |"). */
+static std::vector<FaultCase> ReadTable(const std::wstring &file, const std::wstring &header)
 {
     std::string bytes = ReadFileBytes(file);
     std::wstring text(bytes.size(), L'\0');
@@ -70,7 +88,7 @@ static std::vector<FaultCase> ReadTable(const std::wstring &file)
         size_t end = text.find(L'\n', at);
         std::wstring line = Trim(text.substr(at, end == std::wstring::npos ? end : end - at));
         at = end == std::wstring::npos ? text.size() : end + 1;
-        if (line.compare(0, 8, L"| Case |") == 0) {
+        if (line.compare(0, header.size(), header) == 0) {
             inTable = true;
             continue;
         }
@@ -377,6 +395,25 @@ static bool PressPen()
     return answered == 3;
 }
 
+/* What the double-byte table types into the Setup dialog's Sensitivity and
+   Width fields, each left for the next field as a person leaves it; empty:
+   nothing is typed. */
+static std::wstring s_typed;
+
+/* s_typed typed into a field, which the focus then leaves; the field as it
+   shows afterwards. */
+static std::wstring TypeInto(HWND dlg, int id, HWND settle)
+{
+    HWND field = GetDlgItem(dlg, id);
+    PostMessageW(dlg, WM_NEXTDLGCTL, (WPARAM)field, TRUE);
+    Settle(settle);
+    Ask(field, WM_SETTEXT, 0, (LPARAM)s_typed.c_str());
+    Ask(field, EM_SETMODIFY, TRUE);
+    PostMessageW(dlg, WM_NEXTDLGCTL, 0, FALSE);
+    Settle(settle);
+    return ItemTextOf(dlg, id);
+}
+
 static std::wstring ReadSetup(HWND dlg)
 {
     std::vector<std::wstring> seen;
@@ -393,6 +430,9 @@ static std::wstring ReadSetup(HWND dlg)
     HWND edit = GetDlgItem(dlg, 23);
     if (Checked(dlg, 28))
         Ask(GetDlgItem(dlg, 28), BM_CLICK);
+    if (!s_typed.empty())
+        seen.push_back(L"typed " + s_typed + L": " + TypeInto(dlg, 23, edit) + L", " +
+                       TypeInto(dlg, 33, edit));
     HWND area = GetDlgItem(dlg, 50);
     RECT rc = ClientRectOf(area);
     std::wstring picture =
@@ -527,34 +567,41 @@ static std::string Utf8Of(const std::wstring &s)
    the prefix outlives the run. */
 static void ChooseHeapCheck()
 {
-    static const wchar_t key[] = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File "
-                                 L"Execution Options\\padcfg.exe";
+    const std::wstring key = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File "
+                             L"Execution Options\\" +
+                             PanelExe();
     if (!GetEnvironmentVariableW(L"FAULT_HEAP_CHECK", NULL, 0)) {
         DeleteRegTree(HKEY_LOCAL_MACHINE, key);
         return;
     }
     HKEY h;
     DWORD flags = 0xF0;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExW(HKEY_LOCAL_MACHINE, key, 0, NULL, 0, KEY_SET_VALUE, NULL, &h, NULL));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, NULL, 0,
+                                             KEY_SET_VALUE, NULL, &h, NULL));
     RegSetValueExW(h, L"GlobalFlag", 0, REG_DWORD, (const BYTE *)&flags, sizeof(flags));
     RegCloseKey(h);
 }
 
 /* ---- A row ---- */
 
+/* An entry with a text form is named generically in the table (WTInfo): the
+   one the panel binds is missing, WTInfoW for padcfg.exe, WTInfoA for the
+   Windows 95 panel. */
 static std::wstring StandinFor(const FaultCase &c)
 {
     if (c.missing.empty())
         return JoinPath(BinDir(), L"wintab32.dll");
-    return JoinPath(BinDir(), L"missing\\" + c.missing + L"\\wintab32.dll");
+    std::wstring entry = c.missing;
+    if (entry == L"WTInfo" || entry == L"WTGet" || entry == L"WTSet" || entry == L"WTOpen")
+        entry += PanelExe() == L"padcfg.exe" ? L"W" : L"A";
+    return JoinPath(BinDir(), L"missing\\" + entry + L"\\wintab32.dll");
 }
 
 /* The panel beside the driver and the description, as it would be installed. */
 static std::wstring LayOut(const FaultCase &c)
 {
     std::wstring dir = MakeScratchDir(L"fault-" + c.name);
-    EXPECT_TRUE(CopyInto(JoinPath(BinDir(), L"padcfg.exe"), dir));
+    EXPECT_TRUE(CopyInto(JoinPath(BinDir(), PanelExe()), dir));
     EXPECT_TRUE(CopyInto(StandinFor(c), dir)) << AnsiOf(StandinFor(c));
     if (!c.tablet.empty()) {
         EXPECT_TRUE(CopyInto(JoinPath(FaultsDir(), c.tablet), dir, L"wintab32.ini"))
@@ -569,9 +616,9 @@ static void RunRow(const FaultCase &c, std::wstring views[VIEWS])
     for (int v = 0; v < VIEWS; v++)
         views[v] = L"\u2014";
     std::wstring dir = LayOut(c);
-    Process p = StartProcess(JoinPath(dir, L"padcfg.exe"), L"", dir);
+    Process p = StartProcess(JoinPath(dir, PanelExe()), L"", dir);
     if (!p.pid) {
-        Fault("padcfg.exe did not start");
+        Fault(AnsiOf(PanelExe()) + " did not start");
         return;
     }
 
@@ -617,13 +664,14 @@ static void RunRow(const FaultCase &c, std::wstring views[VIEWS])
     CloseProcess(p);
 }
 
-TEST(PanelAgainstFaultyDrivers, EveryDialogShowsWhatTheTableSays)
+/* The rows of the table with this header, those FAULT_CASES chooses. */
+static void RunTable(const std::wstring &header, size_t rowsAtLeast)
 {
     SetEnvironmentVariableW(L"WINTAB_STANDIN_TABLET", NULL);
     SetEnvironmentVariableW(L"WINTAB_STANDIN_LOG", NULL);
     ChooseHeapCheck();
-    std::vector<FaultCase> rows = ReadTable(JoinPath(FaultsDir(), L"README.md"));
-    ASSERT_GE(rows.size(), 40u) << "the table in faults/README.md";
+    std::vector<FaultCase> rows = ReadTable(JoinPath(FaultsDir(), L"README.md"), header);
+    ASSERT_GE(rows.size(), rowsAtLeast) << "the table in faults/README.md";
 
     DWORD all = GetTickCount();
     int ran = 0;
@@ -649,4 +697,32 @@ TEST(PanelAgainstFaultyDrivers, EveryDialogShowsWhatTheTableSays)
         printf("%-24s %5lu ms\n", AnsiOf(c.name).c_str(), GetTickCount() - start);
     }
     printf("%d rows in %lu ms\n", ran, GetTickCount() - all);
+}
+
+/* Whether the run is under the Japanese locale (LC_CTYPE ja_JP, see
+   tests/CMakeLists.txt), where the double-byte table runs in place of the
+   faults. */
+static bool JapaneseLocale()
+{
+    return EnvironmentText(L"LC_CTYPE").compare(0, 5, L"ja_JP") == 0;
+}
+
+TEST(PanelAgainstFaultyDrivers, EveryDialogShowsWhatTheTableSays)
+{
+    if (JapaneseLocale())
+        GTEST_SKIP() << "under the Japanese locale the double-byte table runs";
+    RunTable(L"| Case |", 40);
+}
+
+/* The Windows 95 panel in code page 932: names of double-byte characters
+   show whole, also where a buffer cuts them; a full-width digit typed into
+   Sensitivity or a length is no digit (the field shows what it showed). */
+TEST(PanelUnderCodePage932, DoubleByteNamesShowWholeAndAreNoDigits)
+{
+    if (!JapaneseLocale())
+        GTEST_SKIP() << "runs under the Japanese locale (padcfg_dbcs_tests)";
+    ASSERT_EQ(932u, GetACP()) << "not in code page 932: the test proves nothing";
+    s_typed = L"\uFF15"; /* a full-width 5 */
+    RunTable(L"| Code page 932 |", 1);
+    s_typed.clear();
 }

@@ -151,10 +151,12 @@ TEST(Process, WithTheDriverTheMainWindowShowsAndExitEndsWithZero)
     EXPECT_EQ(1, loads);
 }
 
-/* What Explorer's properties and the loader read from the file itself. */
-TEST(Process, TheProgramFileCarriesItsVersionIconsAndStrings)
+/* What Explorer's properties and the loader read from the file itself, of
+   either panel: the same texts, each panel's own system. */
+static void ExpectVersionIconsAndStrings(const wchar_t *program, DWORD os)
 {
-    std::wstring exe = JoinPath(BinDir(), L"padcfg.exe");
+    SCOPED_TRACE(AnsiOf(program));
+    std::wstring exe = JoinPath(BinDir(), program);
     DWORD handle = 0;
     DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &handle);
     ASSERT_GT(size, 0u);
@@ -167,7 +169,7 @@ TEST(Process, TheProgramFileCarriesItsVersionIconsAndStrings)
     EXPECT_EQ(MAKELONG(3, 1), fixed->dwFileVersionMS);
     EXPECT_EQ(0u, fixed->dwFileVersionLS);
     EXPECT_EQ(MAKELONG(3, 1), fixed->dwProductVersionMS);
-    EXPECT_EQ((DWORD)VOS_NT_WINDOWS32, fixed->dwFileOS);
+    EXPECT_EQ(os, fixed->dwFileOS);
     EXPECT_EQ((DWORD)VFT_APP, fixed->dwFileType);
 
     const struct {
@@ -200,4 +202,10 @@ TEST(Process, TheProgramFileCarriesItsVersionIconsAndStrings)
     EXPECT_GT(LoadStringW(file, 80, text, 20), 0);
     EXPECT_STREQ(L"unknown", text);
     FreeLibrary(file);
+}
+
+TEST(Process, TheProgramFilesCarryTheirVersionIconsAndStrings)
+{
+    ExpectVersionIconsAndStrings(L"padcfg.exe", VOS_NT_WINDOWS32);
+    ExpectVersionIconsAndStrings(L"penpanel.exe", VOS__WINDOWS32);
 }

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The control panel used as a person uses it.
 
-Each scenario starts the real padcfg.exe with the stand-in driver and a
-tablet description of its own, in the Wine desktop of a harness state, and
+Each scenario starts the real panel (padcfg.exe, or with --panel the Windows
+95 one, penpanel.exe) with the stand-in driver and a tablet description of
+its own, in the Wine desktop of a harness state, and
 works it only through that desktop: keys and mouse clicks from xdotool on the
 harness's display, the pen from the stand-in's pen tool (wtpen.exe) or its
 virtual tablet (vtablet.exe) moved with the mouse. What a person would see is
@@ -12,10 +13,11 @@ driver then holds from the description file, where the stand-in writes back
 what the panel changes. Every scenario ends with Tablet > Exit and exit code 0.
 
     scenarios.py --build build/x64 --state build/x64/wine-scenarios
-                 [--shots DIR] [NAME...]
+                 [--panel penpanel.exe] [--shots DIR] [NAME...]
 
 With --shots the scenarios also save the pictures of the README into DIR
-(scripts/shoot-dialogs.sh). NAMEs choose scenarios. Exit code 0 when all pass.
+(scripts/shoot-dialogs.sh), named after the panel (padcfg-about.png,
+penpanel-about.png). NAMEs choose scenarios. Exit code 0 when all pass.
 """
 
 import argparse
@@ -51,6 +53,7 @@ env = {}  # the environment of the harness's Wine (WINEPREFIX, DISPLAY, ...)
 build = ""  # the build tree
 work = ""  # where descriptions, scripts and failure pictures go
 shots = None  # where the README's pictures go, or None
+panel_exe = "padcfg.exe"  # the panel under test
 probe = None  # the probe process
 started = []  # processes a scenario started (the panel, the virtual tablet), ended after it
 
@@ -228,10 +231,10 @@ def area_held(path, section):
 
 
 def start_panel(tablet):
-    """Starts padcfg.exe with the stand-in reading this description, waits for
+    """Starts the panel with the stand-in reading this description, waits for
     its window and clicks its caption, as a person brings it to the front."""
     run_env = dict(env, WINTAB_STANDIN_TABLET=tablet)
-    process = subprocess.Popen([WINE, os.path.join(build, "bin", "padcfg.exe")], env=run_env,
+    process = subprocess.Popen([WINE, os.path.join(build, "bin", panel_exe)], env=run_env,
                                cwd=work, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     started.append(process)
@@ -278,6 +281,7 @@ def shoot(name, *titles):
     pictures are asked for."""
     if not shots:
         return
+    name = name.replace("padcfg", os.path.splitext(panel_exe)[0], 1)
     time.sleep(0.3)  # the last paint
     view = look()
     wins = [w for w in view["windows"] if (w["title"] or w["class"]) in titles]
@@ -474,7 +478,7 @@ def second_start_brings_the_open_dialog_forward():
         if background:
             click(1000, 740)
             wait("the panel in the background", lambda v: not v["thread"].get("active"))
-        expect("the second start's exit code", run_tool("padcfg.exe")[0], 0)
+        expect("the second start's exit code", run_tool(panel_exe)[0], 0)
         view = wait("the dialog active", lambda v: active(v, INFO) and v)
         expect("the panel's windows, front first",
                [w["title"] for w in view["windows"] if w["panel"]], [INFO, PANEL])
@@ -756,15 +760,18 @@ def end_leftovers():
 
 
 def main():
-    global env, build, work, shots
+    global env, build, work, shots, panel_exe
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--build", required=True)
     parser.add_argument("--state", required=True)
+    parser.add_argument("--panel", default=panel_exe)
     parser.add_argument("--shots")
     parser.add_argument("names", nargs="*")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
-    work = os.path.join(build, "tests", "scenarios")
+    panel_exe = args.panel
+    stem = os.path.splitext(panel_exe)[0]
+    work = os.path.join(build, "tests", "scenarios" + ("" if stem == "padcfg" else "-" + stem))
     os.makedirs(work, exist_ok=True)
     shots = os.path.abspath(args.shots) if args.shots else None
     env = harness_env(args.state)
