@@ -232,78 +232,50 @@ typedef struct tagAXIS {
     FIX32 axResolution;
 } AXIS, *PAXIS, *LPAXIS;
 
+/* The context record's fields after its name, the same in both character sets. */
+#define WINTAB_LOGCONTEXT_FIELDS                                                                   \
+    UINT lcOptions;                                                                                \
+    UINT lcStatus;                                                                                 \
+    UINT lcLocks;                                                                                  \
+    UINT lcMsgBase;                                                                                \
+    UINT lcDevice;                                                                                 \
+    UINT lcPktRate;                                                                                \
+    WTPKT lcPktData;                                                                               \
+    WTPKT lcPktMode;                                                                               \
+    WTPKT lcMoveMask;                                                                              \
+    DWORD lcBtnDnMask;                                                                             \
+    DWORD lcBtnUpMask;                                                                             \
+    LONG lcInOrgX;                                                                                 \
+    LONG lcInOrgY;                                                                                 \
+    LONG lcInOrgZ;                                                                                 \
+    LONG lcInExtX;                                                                                 \
+    LONG lcInExtY;                                                                                 \
+    LONG lcInExtZ;                                                                                 \
+    LONG lcOutOrgX;                                                                                \
+    LONG lcOutOrgY;                                                                                \
+    LONG lcOutOrgZ;                                                                                \
+    LONG lcOutExtX;                                                                                \
+    LONG lcOutExtY;                                                                                \
+    LONG lcOutExtZ;                                                                                \
+    FIX32 lcSensX;                                                                                 \
+    FIX32 lcSensY;                                                                                 \
+    FIX32 lcSensZ;                                                                                 \
+    BOOL lcSysMode;                                                                                \
+    int lcSysOrgX;                                                                                 \
+    int lcSysOrgY;                                                                                 \
+    int lcSysExtX;                                                                                 \
+    int lcSysExtY;                                                                                 \
+    FIX32 lcSysSensX;                                                                              \
+    FIX32 lcSysSensY;
+
 typedef struct tagLOGCONTEXTW {
     WCHAR lcName[LCNAMELEN];
-    UINT lcOptions;
-    UINT lcStatus;
-    UINT lcLocks;
-    UINT lcMsgBase;
-    UINT lcDevice;
-    UINT lcPktRate;
-    WTPKT lcPktData;
-    WTPKT lcPktMode;
-    WTPKT lcMoveMask;
-    DWORD lcBtnDnMask;
-    DWORD lcBtnUpMask;
-    LONG lcInOrgX;
-    LONG lcInOrgY;
-    LONG lcInOrgZ;
-    LONG lcInExtX;
-    LONG lcInExtY;
-    LONG lcInExtZ;
-    LONG lcOutOrgX;
-    LONG lcOutOrgY;
-    LONG lcOutOrgZ;
-    LONG lcOutExtX;
-    LONG lcOutExtY;
-    LONG lcOutExtZ;
-    FIX32 lcSensX;
-    FIX32 lcSensY;
-    FIX32 lcSensZ;
-    BOOL lcSysMode;
-    int lcSysOrgX;
-    int lcSysOrgY;
-    int lcSysExtX;
-    int lcSysExtY;
-    FIX32 lcSysSensX;
-    FIX32 lcSysSensY;
+    WINTAB_LOGCONTEXT_FIELDS
 } LOGCONTEXTW, *PLOGCONTEXTW, *LPLOGCONTEXTW;
 
 typedef struct tagLOGCONTEXTA {
     char lcName[LCNAMELEN];
-    UINT lcOptions;
-    UINT lcStatus;
-    UINT lcLocks;
-    UINT lcMsgBase;
-    UINT lcDevice;
-    UINT lcPktRate;
-    WTPKT lcPktData;
-    WTPKT lcPktMode;
-    WTPKT lcMoveMask;
-    DWORD lcBtnDnMask;
-    DWORD lcBtnUpMask;
-    LONG lcInOrgX;
-    LONG lcInOrgY;
-    LONG lcInOrgZ;
-    LONG lcInExtX;
-    LONG lcInExtY;
-    LONG lcInExtZ;
-    LONG lcOutOrgX;
-    LONG lcOutOrgY;
-    LONG lcOutOrgZ;
-    LONG lcOutExtX;
-    LONG lcOutExtY;
-    LONG lcOutExtZ;
-    FIX32 lcSensX;
-    FIX32 lcSensY;
-    FIX32 lcSensZ;
-    BOOL lcSysMode;
-    int lcSysOrgX;
-    int lcSysOrgY;
-    int lcSysExtX;
-    int lcSysExtY;
-    FIX32 lcSysSensX;
-    FIX32 lcSysSensY;
+    WINTAB_LOGCONTEXT_FIELDS
 } LOGCONTEXTA, *PLOGCONTEXTA, *LPLOGCONTEXTA;
 
 /* The driver and its callers share these records byte for byte, on 32 and
