@@ -238,7 +238,15 @@ def start_panel(tablet):
                                cwd=work, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                stderr=subprocess.DEVNULL)
     started.append(process)
-    main = wait("the panel's window", lambda v: window(v, PANEL))
+
+    def shown(view):
+        if process.poll() is not None:
+            raise Failure("the panel ended with code %d before showing its window"
+                          % process.returncode)
+        return window(view, PANEL)
+
+    # A Wine start on a machine busy with the other suites can take a while.
+    main = wait("the panel's window", shown, timeout=30)
     click(main["rect"][0] + 60, main["rect"][1] + 10)
     wait_active(PANEL)
     return process
