@@ -4,13 +4,10 @@
  */
 #include "padcfg.h"
 
-#define NO_ACTIVE 0xFFFF
-
 /* The dialog's state while it is open (its DWLP_USER). */
 struct FeaturesState {
     UINT firstCursor; /* absolute number of the device's first cursor type */
     UINT cursorCount; /* cursor types listed, in the device's order */
-    UINT activeIndex; /* position of the type active at opening, or NO_ACTIVE */
     UINT selection;   /* position chosen in the list */
 };
 
@@ -28,10 +25,9 @@ static void ListCursorTypes(HWND hDlg, FeaturesState *fs)
         SendMessage(list, CB_ADDSTRING, 0, (LPARAM)name);
     }
 
-    /* The type in use is the first active one, as everywhere in the panel. */
-    UINT active;
-    fs->activeIndex = FindActiveCursor(&active) ? active - fs->firstCursor : NO_ACTIVE;
-    fs->selection = fs->activeIndex == NO_ACTIVE ? 0 : fs->activeIndex;
+    /* The type in use is the first active one, as everywhere in the panel;
+       with none active, the first type. */
+    fs->selection = GetActiveCursor() - fs->firstCursor;
     SendMessage(list, CB_SETCURSEL, fs->selection, 0);
 }
 
