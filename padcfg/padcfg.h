@@ -214,11 +214,11 @@ struct SetupState {
     DWORD percentAtEntry;    /* what the driver's sensitivity showed as */
     DWORD refRes;            /* lines per unit that 100 % stands for */
     TCHAR sensText[SENS_TEXT_LEN];
-    DWORD selButton;    /* the button whose action is shown */
-    DWORD areaStep;     /* counts a spin step moves an area field */
-    DWORD screenAspect; /* A: the screen's height / width, 16.16 */
-    /* A in counts: height counts per width count of an area A times as high
-       as wide in length, on axes whose resolutions may differ. */
+    DWORD selButton; /* the button whose action is shown */
+    DWORD areaStep;  /* counts a spin step moves an area field */
+    /* The screen's height / width, A, in counts (16.16): height counts per
+       width count of an area A times as high as wide in length, on axes
+       whose resolutions may differ. */
     DWORD countAspect;
     DWORD maxAreaW, maxAreaH; /* the largest area of the screen's proportions */
     AreaRect shownArea;       /* the area the fields show */

@@ -306,15 +306,14 @@ void PrepareAreaControl(SetupState *st)
     int ax = GetDeviceCaps(ic, ASPECTX), ay = GetDeviceCaps(ic, ASPECTY);
     if (ic)
         DeleteDC(ic);
-    st->screenAspect = horz > 0 && vert > 0 ? (DWORD)((vert * FIX32_ONE) / horz) : FIX32_ONE;
+    DWORD screenAspect = horz > 0 && vert > 0 ? (DWORD)((vert * FIX32_ONE) / horz) : FIX32_ONE;
     DWORD pixelAspect = ax > 0 && ay > 0 ? (DWORD)((ay * FIX32_ONE) / ax) : FIX32_ONE;
 
     DWORD controlAspect = MulDivHalf(tabletAspect, pixelAspect, FIX32_ONE);
     /* A count of Y is axisRatio times as long as a count of X. */
-    st->countAspect =
-        axisRatio > 1 ? MulDivHalf(st->screenAspect, FIX32_ONE, axisRatio) : st->screenAspect;
+    st->countAspect = axisRatio > 1 ? MulDivHalf(screenAspect, FIX32_ONE, axisRatio) : screenAspect;
 
-    if (st->screenAspect < tabletAspect) {
+    if (screenAspect < tabletAspect) {
         st->maxAreaW = W;
         st->maxAreaH = Min(MulDivHalf(W, st->countAspect, FIX32_ONE), H);
     } else {
