@@ -436,15 +436,16 @@ BOOL CommitSettings(HWND hwnd, TabletSettings *r)
     return TRUE;
 }
 
-/* Only the button part is learnt: the rest of the working record is the
-   person's, whatever the driver makes of it. */
+/* Only the button part is learnt, so only the map is written and put back:
+   the rest of the working record is the person's, whatever the driver makes
+   of it, and the system contexts need not be set and set back for it. */
 void ProbeSettings(TabletSettings *working)
 {
     TabletSettings before, after;
     ReadSettings(&before);
-    ApplySettings(working);
+    ApplyButtonMap(working);
     ReadSettings(&after);
     working->defaultButtons = after.defaultButtons;
     CopyMemory(working->sysButtonMap, after.sysButtonMap, BUTTON_MAP_SIZE);
-    ApplySettings(&before);
+    ApplyButtonMap(&before);
 }
