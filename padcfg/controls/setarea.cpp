@@ -129,12 +129,10 @@ static void ReadAxes(AXIS *x, AXIS *y)
 /* Counted from the tablet's top-left corner, whatever the axes' origin. */
 static void WholeTablet(LONG r[4])
 {
-    AXIS x, y;
-    ReadAxes(&x, &y);
     r[0] = 0;
     r[1] = 0;
-    r[2] = x.axMax - x.axMin;
-    r[3] = y.axMax - y.axMin;
+    r[2] = (LONG)GetTabletWidth();
+    r[3] = (LONG)GetTabletHeight();
 }
 
 /* v counts of an axis with this extent on size pixels. MulDivHalf halves its
