@@ -1058,7 +1058,10 @@ static BOOL WriteKeys(const WCHAR *section, const KeyEdit *edits, UINT n)
     LocalFree(text);
     if (!ok) {
         char path[MAX_PATH], line[MAX_PATH + 120];
+        /* In a double-byte code page a long path does not fit: the call then
+           fails, its part written unended, and the line takes it cut. */
         WideCharToMultiByte(CP_ACP, 0, g_descPath, -1, path, MAX_PATH, NULL, NULL);
+        path[MAX_PATH - 1] = 0;
         wsprintfA(line, "description not written (%s, error %lu), kept as it was: %s", step,
                   (unsigned long)error, path);
         LogLine(line);
