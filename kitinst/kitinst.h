@@ -40,7 +40,6 @@
 
 /* The INI and registry steps, carried in the high word of their commands. */
 #define INI_FIRST_STEP 404
-#define INI_LAST_STEP 412
 #define REG_FIRST_STEP 413
 #define REG_LAST_STEP 416
 

@@ -531,15 +531,19 @@ static void AppendFix(WCHAR *out, FIX32 v)
     }
 }
 
+/* The longest written form of a field, its NUL included: an escaped
+   context name, or 32 button map entries. */
+#define VALUE_CHARS 200
+
 /* The written form of a field that a manager changes; FALSE for the kinds
-   no manager changes, which are never written. value holds 200 characters. */
+   no manager changes, which are never written. value holds VALUE_CHARS. */
 static BOOL FormatField(const Field *f, const void *record, WCHAR *value)
 {
     const BYTE *field = (const BYTE *)record + f->offset;
     value[0] = 0;
     switch (f->type) {
     case F_STR:
-        Escape((const WCHAR *)field, value, 200);
+        Escape((const WCHAR *)field, value, VALUE_CHARS);
         break;
     case F_DEC:
         wsprintfW(value, L"%ld", (long)*(const LONG *)field);
@@ -770,7 +774,7 @@ static BOOL FieldChanged(const Field *f, const void *stored, const void *now)
 
 struct KeyEdit {
     const WCHAR *key;
-    WCHAR value[200];
+    WCHAR value[VALUE_CHARS];
 };
 
 static void AddIfChanged(const Field *f, const void *stored, const void *now, KeyEdit *edits,
@@ -1046,8 +1050,11 @@ static BOOL WriteKeys(const WCHAR *section, const KeyEdit *edits, UINT n)
     BYTE *bytes = NULL;
     if (text) {
         step = "making the new text";
-        edited = (WCHAR *)LocalAlloc(LMEM_FIXED, (3 * chars + 16 + lstrlenW(section) + n * 260) *
-                                                     sizeof(WCHAR));
+        /* Every line kept gains at most its CR, each edit a line of its key
+           and value, and a new section its header. */
+        edited = (WCHAR *)LocalAlloc(LMEM_FIXED,
+                                     (3 * chars + 16 + lstrlenW(section) + n * (VALUE_CHARS + 60)) *
+                                         sizeof(WCHAR));
     }
     if (edited)
         bytes = Encode(edited, EditText(text, chars, section, edits, n, edited), form, &size);
@@ -1058,7 +1065,10 @@ static BOOL WriteKeys(const WCHAR *section, const KeyEdit *edits, UINT n)
     LocalFree(text);
     if (!ok) {
         char path[MAX_PATH], line[MAX_PATH + 120];
+        /* In a double-byte code page a long path does not fit: the call then
+           fails, its part written unended, and the line takes it cut. */
         WideCharToMultiByte(CP_ACP, 0, g_descPath, -1, path, MAX_PATH, NULL, NULL);
+        path[MAX_PATH - 1] = 0;
         wsprintfA(line, "description not written (%s, error %lu), kept as it was: %s", step,
                   (unsigned long)error, path);
         LogLine(line);
