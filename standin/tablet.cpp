@@ -974,6 +974,9 @@ static BYTE *Encode(const WCHAR *text, UINT chars, UINT form, DWORD *size)
     BOOL wide = cp == CP_UTF16LE;
     int body = wide ? (int)(chars * sizeof(WCHAR))
                     : WideCharToMultiByte(cp, 0, text, (int)chars, NULL, 0, NULL, NULL);
+    /* A conversion that fails must not pass for an empty description. */
+    if (chars && body <= 0)
+        return NULL;
     BYTE *bytes = (BYTE *)LocalAlloc(LMEM_FIXED, mark + body + 1);
     if (!bytes)
         return NULL;

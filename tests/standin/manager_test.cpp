@@ -308,6 +308,13 @@ static BOOL WINAPI FullDisk(HANDLE file, LPCVOID data, DWORD size, LPDWORD writt
     return FALSE;
 }
 
+/* A conversion to the file's code page that fails. */
+static int WINAPI NoConversion(UINT, DWORD, LPCWCH, int, LPSTR, int, LPCCH, LPBOOL)
+{
+    SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+    return 0;
+}
+
 /* A write that cannot be made whole leaves the description as it was and
    says so in the log; the driver keeps the setting, and the next write that
    can be made takes it too. A write killed between its renames is found
@@ -319,16 +326,19 @@ TEST_F(StandinTest, DescriptionIsNeverLeftCut)
     struct {
         const char *what;
         void (*before)(const std::wstring &path); /* the load */
-        bool full;    /* the disk fills up during the write (the log gets half a line) */
+        const char *import; /* a call of the driver's that fails during the write */
+        void *failing;
         bool written; /* else said in the log */
     } cases[] = {
-        {"a full disk", NULL, true, false},
+        {"a full disk", NULL, "WriteFile", (void *)FullDisk, false},
+        {"a text that cannot be converted", NULL, "WideCharToMultiByte", (void *)NoConversion,
+         false},
         {"a read-only description",
          [](const std::wstring &path) { SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY); },
-         false, false},
+         NULL, NULL, false},
         {"a write killed between its renames",
          [](const std::wstring &path) { MoveFileW(path.c_str(), (path + L".old").c_str()); },
-         false, true},
+         NULL, NULL, true},
     };
     UseLog();
     for (auto &c : cases) {
@@ -342,10 +352,10 @@ TEST_F(StandinTest, DescriptionIsNeverLeftCut)
         LOGCONTEXTW lc;
         ASSERT_TRUE(wt.GetW(ctx, &lc));
         lc.lcInOrgX = 5;
-        void *real = c.full ? PatchDriverImport(wt.module, "WriteFile", (void *)FullDisk) : NULL;
+        void *real = c.import ? PatchDriverImport(wt.module, c.import, c.failing) : NULL;
         EXPECT_TRUE(wt.SetW(ctx, &lc));
         if (real)
-            PatchDriverImport(wt.module, "WriteFile", real);
+            PatchDriverImport(wt.module, c.import, real);
 
         const std::string edited = ini.substr(0, ini.size() - 3) + "5\r\n";
         EXPECT_EQ(c.written ? edited : ini, TabletText());
