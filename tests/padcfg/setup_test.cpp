@@ -68,23 +68,30 @@ static Fields AreaFields(const Axes &a, const AreaRect &r)
             FIELD(lcInExtX, r.right - r.left), FIELD(lcInExtY, r.bottom - r.top)};
 }
 
+/* The driver before a person's steps (its contexts, then the rest of
+   DriverState: the maps), and the beeps the steps gave. */
+struct Before {
+    std::vector<LOGCONTEXTW> contexts;
+    std::string maps;
+    int beeps;
+};
+
 /* The driver as before but for these fields of every system context of the
    device and of the manager's default one (the last); the maps unchanged. */
-static void ExpectDriver(const std::vector<LOGCONTEXTW> &before, const std::string &maps,
-                         const Fields &changes)
+static void ExpectDriver(const Before &before, const Fields &changes)
 {
     std::vector<LOGCONTEXTW> after = Contexts();
-    ASSERT_EQ(before.size(), after.size());
-    for (size_t i = 0; i < before.size(); i++) {
-        LOGCONTEXTW lc = before[i];
-        if (i + 1 == before.size() ||
+    ASSERT_EQ(before.contexts.size(), after.size());
+    for (size_t i = 0; i < after.size(); i++) {
+        LOGCONTEXTW lc = before.contexts[i];
+        if (i + 1 == after.size() ||
             (_wcsnicmp(lc.lcName, L"Default System", 14) == 0 && lc.lcDevice == 0))
             for (const auto &f : changes)
                 memcpy((BYTE *)&lc + f.first, &f.second, sizeof(LONG));
         lc.lcStatus = after[i].lcStatus;
         EXPECT_EQ(0, memcmp(&lc, &after[i], sizeof(lc))) << "context " << i;
     }
-    EXPECT_EQ(maps, DriverState().substr(before.size() * sizeof(LOGCONTEXTW)));
+    EXPECT_EQ(before.maps, DriverState().substr(after.size() * sizeof(LOGCONTEXTW)));
 }
 
 class Setup : public ::testing::Test
@@ -117,9 +124,12 @@ static void Enter(HWND dlg, int id, const wchar_t *text)
 
 /* What a person does, word by word: a button or box clicked ("ok",
    "default", "whole", ...) or a text typed into a field ("width=2",
-   "sens=50"), taken as the focus moves to another field. */
-static void Act(HWND dlg, const std::string &steps)
+   "sens=50"), taken as the focus moves to another field; the driver before
+   the steps, and their beeps. */
+static Before Act(HWND dlg, const std::string &steps)
 {
+    Before before = {Contexts(), "", g_beeps};
+    before.maps = DriverState().substr(before.contexts.size() * sizeof(LOGCONTEXTW));
     static const char *const words[] = {"ok",    "cancel", "test",  "revert", "default",
                                         "whole", "sens",   "width", "height", "left",
                                         "top",   "right",  "bottom"};
@@ -142,7 +152,7 @@ static void Act(HWND dlg, const std::string &steps)
         int id = 0;
         for (int i = 0; i < (int)ARRAYSIZE(ids); i++)
             id = w.compare(0, eq, words[i]) == 0 ? ids[i] : id;
-        ASSERT_NE(0, id) << w;
+        EXPECT_NE(0, id) << w;
         if (eq == std::string::npos) {
             Click(dlg, id);
         } else {
@@ -150,6 +160,8 @@ static void Act(HWND dlg, const std::string &steps)
             Focus(dlg, id == IDC_WIDTH ? IDC_LEFT : IDC_WIDTH); /* not into the picture */
         }
     }
+    before.beeps = g_beeps - before.beeps;
+    return before;
 }
 
 TEST_F(Setup, SensitivityIsTypedInPerCentAndSteppedBetweenOneAndAHundred)
@@ -235,18 +247,10 @@ TEST_F(Setup, WritesBackWhatItReadButForWhatThePersonChanged)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.tablet + c.steps);
-        std::vector<LOGCONTEXTW> before;
-        std::string maps;
-        int beeps = 0;
-        Open(c.tablet, [&](HWND dlg) {
-            before = Contexts();
-            maps = DriverState().substr(before.size() * sizeof(LOGCONTEXTW));
-            beeps = g_beeps;
-            Act(dlg, c.steps);
-            beeps = g_beeps - beeps;
-        });
-        ExpectDriver(before, maps, c.changes);
-        EXPECT_EQ(c.beeps, beeps);
+        Before before;
+        Open(c.tablet, [&](HWND dlg) { before = Act(dlg, c.steps); });
+        ExpectDriver(before, c.changes);
+        EXPECT_EQ(c.beeps, before.beeps);
     }
 }
 
@@ -475,17 +479,11 @@ TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.axes.w << "x" << c.axes.h << " from " << c.area.left
                                         << "," << c.area.top << " " << c.steps);
-        std::vector<LOGCONTEXTW> before;
-        std::string maps;
+        Before before;
         AreaRect taken = {0, 0, 0, 0};
-        int beeps = 0;
         g_panel.keepAspect = c.keep;
         Open(Tablet(c.axes, c.area.left, c.area.right, c.area.top, c.area.bottom), [&](HWND dlg) {
-            before = Contexts();
-            maps = DriverState().substr(before.size() * sizeof(LOGCONTEXTW));
-            beeps = g_beeps;
-            Act(dlg, c.steps);
-            beeps = g_beeps - beeps;
+            before = Act(dlg, c.steps);
             const TabletSettings &w = SetupOf(dlg)->working;
             taken = {w.left, w.top, w.right, w.bottom};
             const DWORD shown[] = {
@@ -507,8 +505,8 @@ TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
                             ((double)(taken.right - taken.left) / c.axes.rx),
                         0.002);
         }
-        EXPECT_EQ(c.beeps, beeps);
-        ExpectDriver(before, maps, c.beeps ? Fields() : AreaFields(c.axes, taken));
+        EXPECT_EQ(c.beeps, before.beeps);
+        ExpectDriver(before, c.beeps ? Fields() : AreaFields(c.axes, taken));
     }
 }
 
