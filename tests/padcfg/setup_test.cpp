@@ -207,9 +207,7 @@ TEST_F(Setup, SensitivityIsTypedInPerCentAndSteppedBetweenOneAndAHundred)
 TEST_F(Setup, WritesBackWhatItReadButForWhatThePersonChanged)
 {
     const std::string capped = "[Context0]\r\nSysMode=1\r\nSysSensX=1\r\nSysSensY=1\r\n";
-    const std::string offTablet = "[Device0]\r\nX=0, 10000, 1, 1000\r\nY=0, 10000, 1, 1000\r\n"
-                                  "[Context0]\r\nInOrgX=-500\r\nInExtX=20000\r\nInOrgY=2000\r\n"
-                                  "InExtY=-1000\r\n";
+    const std::string offTablet = Tablet10000(-500, 20000, 9000, -1000);
     const std::string two = "[Interface]\r\nSystemContexts=2\r\n[Context0]\r\nInOrgX=1000\r\n"
                             "InExtX=2000\r\nSysSensX=0.5\r\n[Context1]\r\nName=Default System 2\r\n"
                             "InOrgX=3000\r\nInExtX=4000\r\nSysMode=1\r\n"
@@ -605,18 +603,17 @@ TEST_F(Setup, WholeTabletUnitsAndTheAspectRule)
 
 TEST_F(Setup, AnAreaTheDriverReportsPastTheTabletShowsOnIt)
 {
-    Open("[Device0]\r\nX=0, 10000, 1, 1000\r\nY=0, 10000, 1, 1000\r\n"
-         "[Context0]\r\nInOrgX=-500\r\nInExtX=20000\r\nInOrgY=2000\r\nInExtY=-1000\r\n",
-         [](HWND dlg) {
-             const struct {
-                 int id;
-                 const wchar_t *shown;
-             } fields[] = {{IDC_WIDTH, L"10\""}, {IDC_LEFT, L"0\""}, {IDC_RIGHT, L"0\""},
-                           {IDC_HEIGHT, L"0\""}, {IDC_TOP, L"9\""},  {IDC_BOTTOM, L"1\""}};
-             for (const auto &f : fields)
-                 EXPECT_EQ(f.shown, ItemText(dlg, f.id)) << f.id;
-             PressKey(dlg, VK_ESCAPE);
-         });
+    /* From -500 20,000 counts wide, from 2,000 upward -1,000 high. */
+    Open(Tablet10000(-500, 20000, 9000, -1000), [](HWND dlg) {
+        const struct {
+            int id;
+            const wchar_t *shown;
+        } fields[] = {{IDC_WIDTH, L"10\""}, {IDC_LEFT, L"0\""}, {IDC_RIGHT, L"0\""},
+                      {IDC_HEIGHT, L"0\""}, {IDC_TOP, L"9\""},  {IDC_BOTTOM, L"1\""}};
+        for (const auto &f : fields)
+            EXPECT_EQ(f.shown, ItemText(dlg, f.id)) << f.id;
+        PressKey(dlg, VK_ESCAPE);
+    });
 }
 
 TEST_F(Setup, TwoPenClicksPointOutTheAreaWhileTheStatusLinePromptsAndOkStoresIt)
