@@ -213,33 +213,31 @@ TEST_F(Setup, WritesBackWhatItReadButForWhatThePersonChanged)
                             "InOrgX=3000\r\nInExtX=4000\r\nSysMode=1\r\n"
                             "[DefaultSystem0]\r\nInExtX=5000\r\n";
     const std::string shifted = Tablet(kShifted, 0, 11999, 0, 11999);
-    const std::string whole = Tablet10000(0, 10000);
     const std::string tiny = "[Device0]\r\nX=0, 11999, 1, 0x1\r\n" + capped;
     const struct {
         std::string tablet, steps;
-        Fields changes;
-        int beeps;
+        Fields changes = {};
+        int beeps = 0;
     } cases[] = {
         /* Sensitivity 1.0 shows as 100 % (0.5 on a tablet of 1000 lines) */
-        {capped, "ok", {}, 0},
-        {capped, "test cancel", {}, 0},
-        {capped, "sens=99 sens=100 ok", {}, 0},
-        {capped, "sens=50 ok", {FIELD(lcSysSensX, 0x4000), FIELD(lcSysSensY, 0x4000)}, 0},
-        {kRelative500, "ok", {}, 0}, /* its upward sensitivity differs */
-        {offTablet, "cancel", {}, 0},
-        {offTablet, "revert ok", {}, 0},
-        {offTablet, "default default ok", {}, 0},
-        {"[Cursor0]\r\nSysButtonMap=0x11,0x04\r\nDefaultSysButtonMap=0x21,0x04\r\n", "ok", {}, 0},
-        {"[Context0]\r\nOptions=3\r\nSysMode=1\r\n", "ok", {}, 0}, /* a pen context */
-        {two, "width=4 ok", {FIELD(lcInOrgX, 0), FIELD(lcInExtX, 4000)}, 0},
-        {shifted, "ok", {}, 0}, /* its whole tablet */
-        {shifted, "whole width=2 ok", {FIELD(lcInOrgX, 5099), FIELD(lcInExtX, 2000)}, 0},
-        {tiny, "sens=50 ok", {}, 0}, /* too small a resolution to turn it back with */
+        {capped, "ok"},
+        {capped, "test cancel"},
+        {capped, "sens=99 sens=100 ok"},
+        {capped, "sens=50 ok", {FIELD(lcSysSensX, 0x4000), FIELD(lcSysSensY, 0x4000)}},
+        {kRelative500, "ok"}, /* its upward sensitivity differs */
+        {offTablet, "cancel"},
+        {offTablet, "revert ok"},
+        {offTablet, "default default ok"},
+        {"[Cursor0]\r\nSysButtonMap=0x11,0x04\r\nDefaultSysButtonMap=0x21,0x04\r\n", "ok"},
+        {"[Context0]\r\nOptions=3\r\nSysMode=1\r\n", "ok"}, /* a pen context */
+        {two, "width=4 ok", {FIELD(lcInOrgX, 0), FIELD(lcInExtX, 4000)}},
+        {shifted, "ok"}, /* its whole tablet */
+        {shifted, "whole width=2 ok", {FIELD(lcInOrgX, 5099), FIELD(lcInExtX, 2000)}},
+        {tiny, "sens=50 ok"}, /* too small a resolution to turn it back with */
         /* Default learns only the buttons: the area stays the person's */
-        {whole,
+        {Tablet10000(0, 10000),
          "whole default default width=2 ok",
-         {FIELD(lcInOrgX, 4000), FIELD(lcInExtX, 2000)},
-         0},
+         {FIELD(lcInOrgX, 4000), FIELD(lcInExtX, 2000)}},
         /* an empty area beeps and is not taken */
         {Tablet10000(1000, 2000), "width=0 left=10 right=10 height=0 ok", {}, 4},
     };
