@@ -464,15 +464,7 @@ std::string LineDiff(const std::string &before, const std::string &after)
 
 std::wstring CopyInstallDisk(const std::wstring &name)
 {
-    wchar_t buf[MAX_PATH];
-    DWORD n = GetEnvironmentVariableW(L"BUILD_DIR", buf, MAX_PATH);
-    std::wstring build(buf, n < MAX_PATH ? n : 0);
-    for (auto &c : build)
-        if (c == L'/')
-            c = L'\\';
-    if (!build.empty() && build[0] == L'\\')
-        build = L"Z:" + build;
-    std::wstring from = JoinPath(build, L"disk");
+    std::wstring from = JoinPath(PathFromEnvironment(L"BUILD_DIR"), L"disk");
     std::wstring to = MakeScratchDir(name);
     CreateDirectoryW(JoinPath(to, L"QWINTAB").c_str(), NULL);
     CreateDirectoryW(JoinPath(to, L"QTABLET").c_str(), NULL);

@@ -45,13 +45,6 @@ static std::wstring FaultsDir()
     return PathFromEnvironment(L"FAULTS_DIR");
 }
 
-static std::wstring EnvironmentText(const wchar_t *name)
-{
-    wchar_t buf[MAX_PATH];
-    DWORD n = GetEnvironmentVariableW(name, buf, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::wstring(buf, n) : L"";
-}
-
 /* The panel under test: padcfg.exe, or penpanel.exe (PANEL). */
 static std::wstring PanelExe()
 {
@@ -128,12 +121,8 @@ static std::vector<FaultCase> ReadTable(const std::wstring &file, const std::wst
 
 static bool Chosen(const std::wstring &name)
 {
-    wchar_t buf[1024];
-    DWORD n = GetEnvironmentVariableW(L"FAULT_CASES", buf, 1024);
-    if (n == 0 || n >= 1024)
-        return true;
-    std::wstring list = L"," + std::wstring(buf, n) + L",";
-    return list.find(L"," + name + L",") != std::wstring::npos;
+    std::wstring list = EnvironmentText(L"FAULT_CASES");
+    return list.empty() || (L"," + list + L",").find(L"," + name + L",") != std::wstring::npos;
 }
 
 /* ---- Reading another process's windows ---- */
@@ -307,9 +296,8 @@ static std::wstring s_shotPrefix;
 static void SaveShot(HWND hwnd)
 {
     static int n;
-    wchar_t dir[MAX_PATH];
-    DWORD len = GetEnvironmentVariableW(L"FAULT_SHOTS", dir, MAX_PATH);
-    if (len == 0 || len >= MAX_PATH)
+    std::wstring dir = EnvironmentText(L"FAULT_SHOTS");
+    if (dir.empty())
         return;
     Sleep(300); /* the window paints itself first */
     RECT rc;

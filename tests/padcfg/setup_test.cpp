@@ -68,23 +68,30 @@ static Fields AreaFields(const Axes &a, const AreaRect &r)
             FIELD(lcInExtX, r.right - r.left), FIELD(lcInExtY, r.bottom - r.top)};
 }
 
+/* The driver before a person's steps (its contexts, then the rest of
+   DriverState: the maps), and the beeps the steps gave. */
+struct Before {
+    std::vector<LOGCONTEXTW> contexts;
+    std::string maps;
+    int beeps;
+};
+
 /* The driver as before but for these fields of every system context of the
    device and of the manager's default one (the last); the maps unchanged. */
-static void ExpectDriver(const std::vector<LOGCONTEXTW> &before, const std::string &maps,
-                         const Fields &changes)
+static void ExpectDriver(const Before &before, const Fields &changes)
 {
     std::vector<LOGCONTEXTW> after = Contexts();
-    ASSERT_EQ(before.size(), after.size());
-    for (size_t i = 0; i < before.size(); i++) {
-        LOGCONTEXTW lc = before[i];
-        if (i + 1 == before.size() ||
+    ASSERT_EQ(before.contexts.size(), after.size());
+    for (size_t i = 0; i < after.size(); i++) {
+        LOGCONTEXTW lc = before.contexts[i];
+        if (i + 1 == after.size() ||
             (_wcsnicmp(lc.lcName, L"Default System", 14) == 0 && lc.lcDevice == 0))
             for (const auto &f : changes)
                 memcpy((BYTE *)&lc + f.first, &f.second, sizeof(LONG));
         lc.lcStatus = after[i].lcStatus;
         EXPECT_EQ(0, memcmp(&lc, &after[i], sizeof(lc))) << "context " << i;
     }
-    EXPECT_EQ(maps, DriverState().substr(before.size() * sizeof(LOGCONTEXTW)));
+    EXPECT_EQ(before.maps, DriverState().substr(after.size() * sizeof(LOGCONTEXTW)));
 }
 
 class Setup : public ::testing::Test
@@ -117,9 +124,12 @@ static void Enter(HWND dlg, int id, const wchar_t *text)
 
 /* What a person does, word by word: a button or box clicked ("ok",
    "default", "whole", ...) or a text typed into a field ("width=2",
-   "sens=50"), taken as the focus moves to another field. */
-static void Act(HWND dlg, const std::string &steps)
+   "sens=50"), taken as the focus moves to another field; the driver before
+   the steps, and their beeps. */
+static Before Act(HWND dlg, const std::string &steps)
 {
+    Before before = {Contexts(), "", g_beeps};
+    before.maps = DriverState().substr(before.contexts.size() * sizeof(LOGCONTEXTW));
     static const char *const words[] = {"ok",    "cancel", "test",  "revert", "default",
                                         "whole", "sens",   "width", "height", "left",
                                         "top",   "right",  "bottom"};
@@ -142,7 +152,7 @@ static void Act(HWND dlg, const std::string &steps)
         int id = 0;
         for (int i = 0; i < (int)ARRAYSIZE(ids); i++)
             id = w.compare(0, eq, words[i]) == 0 ? ids[i] : id;
-        ASSERT_NE(0, id) << w;
+        EXPECT_NE(0, id) << w;
         if (eq == std::string::npos) {
             Click(dlg, id);
         } else {
@@ -150,6 +160,8 @@ static void Act(HWND dlg, const std::string &steps)
             Focus(dlg, id == IDC_WIDTH ? IDC_LEFT : IDC_WIDTH); /* not into the picture */
         }
     }
+    before.beeps = g_beeps - before.beeps;
+    return before;
 }
 
 TEST_F(Setup, SensitivityIsTypedInPerCentAndSteppedBetweenOneAndAHundred)
@@ -195,58 +207,46 @@ TEST_F(Setup, SensitivityIsTypedInPerCentAndSteppedBetweenOneAndAHundred)
 TEST_F(Setup, WritesBackWhatItReadButForWhatThePersonChanged)
 {
     const std::string capped = "[Context0]\r\nSysMode=1\r\nSysSensX=1\r\nSysSensY=1\r\n";
-    const std::string offTablet = "[Device0]\r\nX=0, 10000, 1, 1000\r\nY=0, 10000, 1, 1000\r\n"
-                                  "[Context0]\r\nInOrgX=-500\r\nInExtX=20000\r\nInOrgY=2000\r\n"
-                                  "InExtY=-1000\r\n";
+    const std::string offTablet = Tablet10000(-500, 20000, 9000, -1000);
     const std::string two = "[Interface]\r\nSystemContexts=2\r\n[Context0]\r\nInOrgX=1000\r\n"
                             "InExtX=2000\r\nSysSensX=0.5\r\n[Context1]\r\nName=Default System 2\r\n"
                             "InOrgX=3000\r\nInExtX=4000\r\nSysMode=1\r\n"
                             "[DefaultSystem0]\r\nInExtX=5000\r\n";
     const std::string shifted = Tablet(kShifted, 0, 11999, 0, 11999);
-    const std::string whole = Tablet10000(0, 10000);
     const std::string tiny = "[Device0]\r\nX=0, 11999, 1, 0x1\r\n" + capped;
     const struct {
         std::string tablet, steps;
-        Fields changes;
-        int beeps;
+        Fields changes = {};
+        int beeps = 0;
     } cases[] = {
         /* Sensitivity 1.0 shows as 100 % (0.5 on a tablet of 1000 lines) */
-        {capped, "ok", {}, 0},
-        {capped, "test cancel", {}, 0},
-        {capped, "sens=99 sens=100 ok", {}, 0},
-        {capped, "sens=50 ok", {FIELD(lcSysSensX, 0x4000), FIELD(lcSysSensY, 0x4000)}, 0},
-        {kRelative500, "ok", {}, 0}, /* its upward sensitivity differs */
-        {offTablet, "cancel", {}, 0},
-        {offTablet, "revert ok", {}, 0},
-        {offTablet, "default default ok", {}, 0},
-        {"[Cursor0]\r\nSysButtonMap=0x11,0x04\r\nDefaultSysButtonMap=0x21,0x04\r\n", "ok", {}, 0},
-        {"[Context0]\r\nOptions=3\r\nSysMode=1\r\n", "ok", {}, 0}, /* a pen context */
-        {two, "width=4 ok", {FIELD(lcInOrgX, 0), FIELD(lcInExtX, 4000)}, 0},
-        {shifted, "ok", {}, 0}, /* its whole tablet */
-        {shifted, "whole width=2 ok", {FIELD(lcInOrgX, 5099), FIELD(lcInExtX, 2000)}, 0},
-        {tiny, "sens=50 ok", {}, 0}, /* too small a resolution to turn it back with */
+        {capped, "ok"},
+        {capped, "test cancel"},
+        {capped, "sens=99 sens=100 ok"},
+        {capped, "sens=50 ok", {FIELD(lcSysSensX, 0x4000), FIELD(lcSysSensY, 0x4000)}},
+        {kRelative500, "ok"}, /* its upward sensitivity differs */
+        {offTablet, "cancel"},
+        {offTablet, "revert ok"},
+        {offTablet, "default default ok"},
+        {"[Cursor0]\r\nSysButtonMap=0x11,0x04\r\nDefaultSysButtonMap=0x21,0x04\r\n", "ok"},
+        {"[Context0]\r\nOptions=3\r\nSysMode=1\r\n", "ok"}, /* a pen context */
+        {two, "width=4 ok", {FIELD(lcInOrgX, 0), FIELD(lcInExtX, 4000)}},
+        {shifted, "ok"}, /* its whole tablet */
+        {shifted, "whole width=2 ok", {FIELD(lcInOrgX, 5099), FIELD(lcInExtX, 2000)}},
+        {tiny, "sens=50 ok"}, /* too small a resolution to turn it back with */
         /* Default learns only the buttons: the area stays the person's */
-        {whole,
+        {Tablet10000(0, 10000),
          "whole default default width=2 ok",
-         {FIELD(lcInOrgX, 4000), FIELD(lcInExtX, 2000)},
-         0},
+         {FIELD(lcInOrgX, 4000), FIELD(lcInExtX, 2000)}},
         /* an empty area beeps and is not taken */
         {Tablet10000(1000, 2000), "width=0 left=10 right=10 height=0 ok", {}, 4},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.tablet + c.steps);
-        std::vector<LOGCONTEXTW> before;
-        std::string maps;
-        int beeps = 0;
-        Open(c.tablet, [&](HWND dlg) {
-            before = Contexts();
-            maps = DriverState().substr(before.size() * sizeof(LOGCONTEXTW));
-            beeps = g_beeps;
-            Act(dlg, c.steps);
-            beeps = g_beeps - beeps;
-        });
-        ExpectDriver(before, maps, c.changes);
-        EXPECT_EQ(c.beeps, beeps);
+        Before before;
+        Open(c.tablet, [&](HWND dlg) { before = Act(dlg, c.steps); });
+        ExpectDriver(before, c.changes);
+        EXPECT_EQ(c.beeps, before.beeps);
     }
 }
 
@@ -475,17 +475,11 @@ TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.axes.w << "x" << c.axes.h << " from " << c.area.left
                                         << "," << c.area.top << " " << c.steps);
-        std::vector<LOGCONTEXTW> before;
-        std::string maps;
+        Before before;
         AreaRect taken = {0, 0, 0, 0};
-        int beeps = 0;
         g_panel.keepAspect = c.keep;
         Open(Tablet(c.axes, c.area.left, c.area.right, c.area.top, c.area.bottom), [&](HWND dlg) {
-            before = Contexts();
-            maps = DriverState().substr(before.size() * sizeof(LOGCONTEXTW));
-            beeps = g_beeps;
-            Act(dlg, c.steps);
-            beeps = g_beeps - beeps;
+            before = Act(dlg, c.steps);
             const TabletSettings &w = SetupOf(dlg)->working;
             taken = {w.left, w.top, w.right, w.bottom};
             const DWORD shown[] = {
@@ -507,8 +501,8 @@ TEST_F(Setup, TypedSizesChangeAboutTheCentreAndMarginsMoveTheArea)
                             ((double)(taken.right - taken.left) / c.axes.rx),
                         0.002);
         }
-        EXPECT_EQ(c.beeps, beeps);
-        ExpectDriver(before, maps, c.beeps ? Fields() : AreaFields(c.axes, taken));
+        EXPECT_EQ(c.beeps, before.beeps);
+        ExpectDriver(before, c.beeps ? Fields() : AreaFields(c.axes, taken));
     }
 }
 
@@ -607,18 +601,17 @@ TEST_F(Setup, WholeTabletUnitsAndTheAspectRule)
 
 TEST_F(Setup, AnAreaTheDriverReportsPastTheTabletShowsOnIt)
 {
-    Open("[Device0]\r\nX=0, 10000, 1, 1000\r\nY=0, 10000, 1, 1000\r\n"
-         "[Context0]\r\nInOrgX=-500\r\nInExtX=20000\r\nInOrgY=2000\r\nInExtY=-1000\r\n",
-         [](HWND dlg) {
-             const struct {
-                 int id;
-                 const wchar_t *shown;
-             } fields[] = {{IDC_WIDTH, L"10\""}, {IDC_LEFT, L"0\""}, {IDC_RIGHT, L"0\""},
-                           {IDC_HEIGHT, L"0\""}, {IDC_TOP, L"9\""},  {IDC_BOTTOM, L"1\""}};
-             for (const auto &f : fields)
-                 EXPECT_EQ(f.shown, ItemText(dlg, f.id)) << f.id;
-             PressKey(dlg, VK_ESCAPE);
-         });
+    /* From -500 20,000 counts wide, from 2,000 upward -1,000 high. */
+    Open(Tablet10000(-500, 20000, 9000, -1000), [](HWND dlg) {
+        const struct {
+            int id;
+            const wchar_t *shown;
+        } fields[] = {{IDC_WIDTH, L"10\""}, {IDC_LEFT, L"0\""}, {IDC_RIGHT, L"0\""},
+                      {IDC_HEIGHT, L"0\""}, {IDC_TOP, L"9\""},  {IDC_BOTTOM, L"1\""}};
+        for (const auto &f : fields)
+            EXPECT_EQ(f.shown, ItemText(dlg, f.id)) << f.id;
+        PressKey(dlg, VK_ESCAPE);
+    });
 }
 
 TEST_F(Setup, TwoPenClicksPointOutTheAreaWhileTheStatusLinePromptsAndOkStoresIt)

@@ -15,15 +15,18 @@ std::wstring TestDir()
     return p.substr(0, p.find_last_of(L"\\/"));
 }
 
+std::wstring EnvironmentText(const wchar_t *name)
+{
+    std::wstring s(GetEnvironmentVariableW(name, NULL, 0), L'\0');
+    s.resize(s.empty() ? 0 : GetEnvironmentVariableW(name, &s[0], (DWORD)s.size()));
+    return s;
+}
+
 std::wstring PathFromEnvironment(const wchar_t *name)
 {
-    wchar_t buf[MAX_PATH];
-    DWORD n = GetEnvironmentVariableW(name, buf, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH)
-        return L"";
+    std::wstring p = EnvironmentText(name);
     /* A Unix path: Wine maps the root to drive Z:. */
-    std::wstring p(buf, n);
-    if (p[0] == L'/') {
+    if (!p.empty() && p[0] == L'/') {
         for (auto &c : p)
             if (c == L'/')
                 c = L'\\';

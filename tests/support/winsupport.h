@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+/* A variable of the environment as it stands; empty when it is not set. */
+std::wstring EnvironmentText(const wchar_t *name);
 /* A path that ctest passes in the environment, as Wine sees it (a Unix path
    becomes one on drive Z:); empty when the variable is not set. */
 std::wstring PathFromEnvironment(const wchar_t *name);
